@@ -1,0 +1,49 @@
+// Every heap allocation the codec makes goes through these functions, so that tests can make
+// any one of them fail and can check that nothing stays allocated afterwards.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace ridgeview::codec {
+
+// malloc/calloc/realloc/free with failure injection and bookkeeping. A request larger than
+// the memory budget (see below) fails like an exhausted heap. codec_calloc checks
+// count * size for overflow. All of them are safe to call from several threads.
+void* codec_malloc(std::size_t bytes);
+void* codec_calloc(std::size_t count, std::size_t size);
+void* codec_realloc(void* p, std::size_t bytes);
+void codec_free(void* p);
+
+// Largest total the codec may hold for one image (bytes). Drivers compare their planned peak
+// with it before allocating, so an absurd frame size is refused at once instead of touching
+// gigabytes. Default: 8 GiB. Process-wide.
+std::size_t codec_memory_budget();
+void codec_set_memory_budget(std::size_t bytes);
+
+// Decides whether allocation number `index` (0-based, counted per thread since the hook was
+// installed) of `bytes` bytes fails. Returning true makes it fail.
+using AllocFailHook = bool (*)(std::uint64_t index, std::size_t bytes, void* context);
+
+// Per-thread test controls.
+void codec_set_alloc_fail_hook(AllocFailHook hook, void* context);  // nullptr removes it
+void codec_fail_nth_alloc(std::int64_t n);  // n-th allocation from now fails; -1: none
+std::uint64_t codec_alloc_calls();          // allocation attempts on this thread since reset
+std::int64_t codec_live_allocations();      // allocations minus frees on this thread
+void codec_reset_alloc_counters();
+
+// RAII owner of codec memory.
+struct CodecFree {
+  void operator()(void* p) const noexcept { codec_free(p); }
+};
+template <class T>
+using CodecPtr = std::unique_ptr<T, CodecFree>;
+
+// Zero-filled array of n elements, or an empty pointer when memory is short.
+template <class T>
+CodecPtr<T[]> codec_alloc_array(std::size_t n) {
+  return CodecPtr<T[]>(static_cast<T*>(codec_calloc(n == 0 ? 1 : n, sizeof(T))));
+}
+
+}  // namespace ridgeview::codec
