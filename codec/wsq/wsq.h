@@ -1,0 +1,30 @@
+// Public entry points of the WSQ codec. Both work on whole files in memory, return 0 or a
+// negative code (after writing one fixed message line to stderr), write their outputs only on
+// success, and hand every returned buffer to the caller. Calls on different threads are
+// independent: all tables live in per-call state.
+#pragma once
+
+#include <cstddef>
+
+#include "codec/common/codec_memory.h"
+
+namespace ridgeview::codec {
+
+using CodecBytes = CodecPtr<unsigned char[]>;
+
+// Decodes a WSQ file. On success: pixels holds width * height gray bytes, top row first,
+// rows packed; depth is 8, ppi comes from the NIST_COM "PPI" entry (-1 without one), lossy
+// is 1, encoder and software are the frame header's numbers.
+int wsq_decode_mem(CodecBytes& pixels, int* width, int* height, int* depth, int* ppi,
+                   int* lossy, int* encoder, int* software, const unsigned char* data,
+                   std::size_t length);
+
+// Encodes an 8-bit gray image (width * height bytes, top row first) at bit rate r (bits per
+// pixel) and resolution ppi. comment_text may be null (no caller comment) or a text: a
+// NIST_COM text is merged into the file's NIST_COM list, any other text (even an empty one)
+// is written as a second comment. The depth argument is not used (the file states 8).
+int wsq_encode_1(CodecBytes& wsq_data, std::size_t* length, float r,
+                 const unsigned char* pixels, int width, int height, int depth, int ppi,
+                 const char* comment_text);
+
+}  // namespace ridgeview::codec
