@@ -1,0 +1,49 @@
+#include "codec/wsq/decode/dequantize.h"
+
+#include "codec/common/report.h"
+
+namespace ridgeview::codec {
+
+int unquantize(CodecPtr<float[]>& out, const quantization_table& dqt,
+               const quantization_tree_entry* q_tree, int q_treelen,
+               const std::int16_t* coefficients, int width, int height) {
+  (void)q_treelen;  // only the 60 coded subbands are ever read
+  const std::size_t stride = static_cast<std::size_t>(width);
+  CodecPtr<float[]> values = codec_alloc_array<float>(stride * static_cast<std::size_t>(height));
+  if (!values) {
+    report("ERROR : unquantize : calloc : fip\n");
+    return -91;
+  }
+  if (!dqt.defined) {
+    report("ERROR: unquantize : quantization table parameters not defined!\n");
+    return -92;
+  }
+  const float center = dqt.center;
+  const std::int16_t* next = coefficients;
+  for (int k = 0; k < NUM_SUBBANDS; ++k) {
+    const float q = dqt.q[k];
+    if (q == 0.0f) continue;
+    const double half_z = static_cast<double>(dqt.z[k]) * 0.5;
+    const quantization_tree_entry& band = q_tree[k];
+    for (int row = 0; row < band.ly; ++row) {
+      float* dst = &values[static_cast<std::size_t>(band.y + row) * stride +
+                           static_cast<std::size_t>(band.x)];
+      for (int col = 0; col < band.lx; ++col) {
+        const std::int16_t s = *next++;
+        if (s == 0) {
+          dst[col] = 0.0f;
+        } else if (s > 0) {
+          const float product = q * (static_cast<float>(s) - center);
+          dst[col] = static_cast<float>(static_cast<double>(product) + half_z);
+        } else {
+          const float product = q * (static_cast<float>(s) + center);
+          dst[col] = static_cast<float>(static_cast<double>(product) - half_z);
+        }
+      }
+    }
+  }
+  out = std::move(values);
+  return 0;
+}
+
+}  // namespace ridgeview::codec

@@ -1,0 +1,19 @@
+// Maps quantized coefficients back to single-precision subband values.
+#pragma once
+
+#include <cstdint>
+
+#include "codec/common/codec_memory.h"
+#include "codec/wsq/segment_readers.h"
+#include "codec/wsq/subband_geometry.h"
+
+namespace ridgeview::codec {
+
+// Places the coefficients of subbands 0..59 (those with a non-zero bin width, in order, each
+// row by row) into a new zero-filled width x height array. The sequence must hold at least
+// as many values as those subbands cover. Returns 0, -91 (no memory) or -92 (no table).
+int unquantize(CodecPtr<float[]>& out, const quantization_table& dqt,
+               const quantization_tree_entry* q_tree, int q_treelen,
+               const std::int16_t* coefficients, int width, int height);
+
+}  // namespace ridgeview::codec

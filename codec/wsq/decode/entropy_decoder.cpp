@@ -1,0 +1,210 @@
+#include "codec/wsq/decode/entropy_decoder.h"
+
+#include <cstdio>
+
+#include "codec/common/report.h"
+
+namespace ridgeview::codec {
+namespace {
+
+constexpr std::uint8_t kBitMask[9] = {0x00, 0x01, 0x03, 0x07, 0x0F, 0x1F, 0x3F, 0x7F, 0xFF};
+
+int past_image_buffer(int check) {
+  report("ERROR : huffman_decode_data_mem [%d]: ", check);
+  report("Decoded data extends past image buffer. ");
+  report("Encoded data appears corrupt or non-standard.\n");
+  std::fflush(stderr);
+  return -51;
+}
+
+// Builds the block's decode limits from a defined slot.
+int build_block_limits(const huffman_slot& slot, int table_id, huff_decode_limits& limits) {
+  HuffcodeTable codes;
+  int code_count = 0;
+  if (int ret = build_huffsizes(codes, &code_count, slot.huffbits, MAX_HUFFCOUNTS_WSQ)) {
+    return ret;
+  }
+  assign_huffcodes(codes.get());
+  if (check_all_ones_codes(codes.get(), code_count) != 0) {
+    report("         hufftable_id = %d\n", table_id);
+  }
+  build_decode_limits(codes.get(), limits, slot.huffbits);
+  return 0;
+}
+
+}  // namespace
+
+int getc_nextbits_wsq(std::uint16_t* bits, std::uint16_t* marker, bit_reader& reader,
+                      int bits_requested) {
+  if (reader.bit_count == 0) {
+    if (int ret = getc_byte(&reader.current, reader.cursor, reader.end)) return ret;
+    reader.bit_count = 8;
+    if (reader.current == 0xFF) {
+      std::uint8_t next = 0;
+      if (int ret = getc_byte(&next, reader.cursor, reader.end)) return ret;
+      if (next != 0) {
+        if (bits_requested == 1 && marker != nullptr) {
+          *marker = static_cast<std::uint16_t>(0xFF00 | next);
+          *bits = 1;
+          return 0;
+        }
+        report("ERROR: getc_nextbits_wsq : No stuffed zeros\n");
+        return -41;
+      }
+    }
+  }
+  if (bits_requested <= reader.bit_count) {
+    *bits = static_cast<std::uint16_t>((reader.current >> (reader.bit_count - bits_requested)) &
+                                       kBitMask[bits_requested]);
+    reader.bit_count -= bits_requested;
+    reader.current &= kBitMask[reader.bit_count];
+    return 0;
+  }
+  const int need = bits_requested - reader.bit_count;
+  const std::uint16_t high = static_cast<std::uint16_t>(reader.current << need);
+  reader.bit_count = 0;
+  std::uint16_t low = 0;
+  if (int ret = getc_nextbits_wsq(&low, nullptr, reader, need)) return ret;
+  *bits = static_cast<std::uint16_t>(high | low);
+  return 0;
+}
+
+int decode_huff_symbol(int* symbol, const huff_decode_limits& limits,
+                       const std::uint8_t* huffvalues, bit_reader& reader,
+                       std::uint16_t* marker) {
+  std::uint16_t bit = 0;
+  if (int ret = getc_nextbits_wsq(&bit, marker, reader, 1)) return ret;
+  if (*marker != 0) {
+    *symbol = -1;
+    return 0;
+  }
+  std::int32_t code = bit;
+  int n = 1;
+  while (code > limits.code_max[n]) {
+    if (n == MAX_HUFFBITS) {
+      report("ERROR : decode_huff_symbol : no code of 16 bits or fewer matches\n");
+      return -53;
+    }
+    if (int ret = getc_nextbits_wsq(&bit, marker, reader, 1)) return ret;
+    code = code * 2 + bit;
+    if (*marker != 0) {
+      *symbol = -1;
+      return 0;
+    }
+    ++n;
+  }
+  // Tables whose counts overflow the code space give limits that may point outside the
+  // symbol list; such a code matches nothing.
+  const std::int32_t index = limits.value_start[n] + code - limits.code_min[n];
+  if (index < 0 || index > MAX_HUFFCOUNTS_WSQ) {
+    report("ERROR : decode_huff_symbol : no code of 16 bits or fewer matches\n");
+    return -53;
+  }
+  *symbol = huffvalues[index];
+  return 0;
+}
+
+int huffman_decode_data_mem(std::int16_t* coefficients, std::size_t capacity,
+                            decoder_tables& tables, const quantization_tree_entry* q_tree,
+                            ByteCursor& cursor, ByteCursor end) {
+  std::uint16_t marker = 0;
+  if (int ret = getc_marker_wsq(&marker, MarkerMode::TABLES_OR_SOB, cursor, end)) return ret;
+
+  bit_reader reader;
+  reader.end = end;
+  const std::uint64_t pixels = std::uint64_t{tables.frm.width} * tables.frm.height;
+  std::uint64_t limit = pixels;
+  bool limit_adjusted = false;
+  std::uint64_t written = 0;
+  int block = 0;
+  huff_decode_limits limits{};
+  const std::uint8_t* huffvalues = nullptr;
+
+  // The capacity holds one value more than the image so that the single coefficient allowed
+  // when the count equals the limit always lands inside the array.
+  if (capacity < pixels + 1) return past_image_buffer(1);
+
+  while (marker != EOI_WSQ) {
+    if (marker != 0) {
+      ++block;
+      while (marker != SOB_WSQ) {
+        if (int ret = getc_table_wsq(marker, tables.dtt, tables.dqt, tables.dht, cursor, end)) {
+          return ret;
+        }
+        if (int ret = getc_marker_wsq(&marker, MarkerMode::TABLES_OR_SOB, cursor, end)) {
+          return ret;
+        }
+      }
+      if (tables.dqt.defined && !limit_adjusted) {
+        for (int k = 0; k < Q_TREELEN; ++k) {
+          if (tables.dqt.q[k] == 0.0f) {
+            limit -= std::uint64_t(q_tree[k].lx) * std::uint64_t(q_tree[k].ly);
+          }
+        }
+        limit_adjusted = true;
+      }
+      std::uint8_t table_id = 0;
+      if (int ret = getc_sob_header(&table_id, cursor, end)) return ret;
+      if (table_id >= MAX_DHT_TABLES || !tables.dht.table[table_id].defined) {
+        report("ERROR : huffman_decode_data_mem : huffman table {%d} undefined.\n", table_id);
+        return -51;
+      }
+      const huffman_slot& slot = tables.dht.table[table_id];
+      if (int ret = build_block_limits(slot, table_id, limits)) return ret;
+      huffvalues = slot.huffvalues;
+      reader.cursor = cursor;
+      reader.bit_count = 0;
+      marker = 0;
+    }
+
+    int symbol = 0;
+    int ret = decode_huff_symbol(&symbol, limits, huffvalues, reader, &marker);
+    cursor = reader.cursor;
+    if (ret) return ret;
+
+    if (symbol == -1) {
+      while (marker == COM_WSQ && block == 3) {
+        if ((ret = getc_table_wsq(marker, tables.dtt, tables.dqt, tables.dht, cursor, end))) {
+          return ret;
+        }
+        if ((ret = getc_marker_wsq(&marker, MarkerMode::ANY, cursor, end))) return ret;
+      }
+      continue;
+    }
+
+    if (written > limit) return past_image_buffer(1);
+
+    if (symbol == 0 || symbol == 255) {
+      report("ERROR: huffman_decode_data_mem : Invalid code %d (%x).\n", symbol, symbol);
+      return -52;
+    }
+    if (symbol >= 107) {
+      coefficients[written++] = static_cast<std::int16_t>(symbol - 180);
+      continue;
+    }
+    std::uint16_t value = 0;
+    int check = 2;
+    if (symbol >= 101) {
+      const int width = (symbol == 101 || symbol == 102 || symbol == 105) ? 8 : 16;
+      ret = getc_nextbits_wsq(&value, nullptr, reader, width);
+      cursor = reader.cursor;
+      if (ret) return ret;
+      if (symbol <= 104) {
+        const bool negative = symbol == 102 || symbol == 104;
+        // A 16-bit value keeps its low 16 bits in the signed coefficient.
+        coefficients[written++] =
+            static_cast<std::int16_t>(negative ? -static_cast<int>(value) : value);
+        continue;
+      }
+      check = symbol == 105 ? 3 : 4;
+    } else {
+      value = static_cast<std::uint16_t>(symbol);
+    }
+    // A zero run: the array is zero-filled, so the run only moves the count.
+    written += value;
+    if (written > limit) return past_image_buffer(check);
+  }
+  return 0;
+}
+
+}  // namespace ridgeview::codec

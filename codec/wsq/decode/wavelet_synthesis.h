@@ -1,0 +1,26 @@
+// Wavelet reconstruction: merges the subbands back into the image, node by node of the
+// wavelet tree, with the synthesis filters of the transform table.
+#pragma once
+
+#include <cstddef>
+
+#include "codec/wsq/segment_readers.h"
+#include "codec/wsq/subband_geometry.h"
+
+namespace ridgeview::codec {
+
+// Rebuilds the image in place in `image` (width x height, row stride width). Returns 0, -95 or
+// -96 when a filter is not defined, -97 when the work array cannot be allocated.
+int wsq_reconstruct(float* image, int width, int height, const wavelet_tree_node* w_tree,
+                    int w_treelen, const transform_table& dtt);
+
+// Merges `lines` lines of `length` samples. Line n of the input starts at
+// input + n * line_step, its samples sample_step apart, holding its lowpass half then its
+// highpass half (the other way round with swap_halves); the output line has the same layout.
+// Reads stay inside each input line and writes inside each output line, also for lines too
+// short for the filters.
+void synthesis_pass(float* output, const float* input, int lines, int length,
+                    std::ptrdiff_t line_step, std::ptrdiff_t sample_step, const float* hifilt,
+                    int hisize, const float* lofilt, int losize, bool swap_halves);
+
+}  // namespace ridgeview::codec

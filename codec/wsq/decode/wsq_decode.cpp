@@ -1,0 +1,184 @@
+#include "codec/wsq/decode/wsq_decode.h"
+
+#include <climits>
+#include <cstring>
+
+#include "codec/common/report.h"
+#include "codec/wsq/byte_stream.h"
+#include "codec/wsq/decode/dequantize.h"
+#include "codec/wsq/decode/entropy_decoder.h"
+#include "codec/wsq/decode/wavelet_synthesis.h"
+#include "codec/wsq/segment_readers.h"
+#include "codec/wsq/subband_geometry.h"
+#include "codec/wsq/wsq.h"
+
+namespace ridgeview::codec {
+namespace {
+
+// Largest number of bytes per pixel the decode holds at once: the values and the
+// reconstruction's work array (4 + 4), with the coefficients (2) freed before the work array.
+constexpr std::uint64_t kPeakBytesPerPixel = 8;
+
+bool is_space(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Per-call decoder state: tables, trees and the arrays of the current step.
+struct DecodeState {
+  decoder_tables tables;
+  wavelet_tree_node w_tree[W_TREELEN];
+  quantization_tree_entry q_tree[Q_TREELEN];
+};
+
+}  // namespace
+
+int parse_decimal(const char* text) {
+  while (is_space(*text)) ++text;
+  bool negative = false;
+  if (*text == '+' || *text == '-') negative = *text++ == '-';
+  long long value = 0;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    if (value <= static_cast<long long>(INT_MAX) + 1) value = value * 10 + (*text - '0');
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+int find_nistcom_wsq(FetPtr& list, const std::uint8_t* data, std::size_t length) {
+  ByteCursor cursor = data;
+  const ByteCursor end = data + length;
+  std::uint16_t marker = 0;
+  if (int ret = getc_marker_wsq(&marker, MarkerMode::SOI, cursor, end)) return ret;
+  for (;;) {
+    if (int ret = getc_marker_wsq(&marker, MarkerMode::ANY, cursor, end)) return ret;
+    if (marker == SOB_WSQ) {
+      list.reset();
+      return 0;
+    }
+    // Compare only the bytes that exist behind the length field.
+    const bool nistcom = marker == COM_WSQ && end - cursor >= 10 &&
+                         std::memcmp(cursor + 2, "NIST_COM", 8) == 0;
+    if (nistcom) {
+      CodecPtr<char[]> text;
+      if (int ret = getc_comment(text, cursor, end)) return ret;
+      FetPtr parsed;
+      if (int ret = string2fet(parsed, text.get())) return ret;
+      list = std::move(parsed);
+      return 0;
+    }
+    if (int ret = getc_skip_marker_segment(marker, cursor, end)) return ret;
+  }
+}
+
+int find_ppi_wsq(int* ppi, const std::uint8_t* data, std::size_t length) {
+  FetPtr list;
+  if (int ret = find_nistcom_wsq(list, data, length)) return ret;
+  if (!list) {
+    *ppi = -1;
+    return 0;
+  }
+  CodecString value;
+  if (int ret = extractfet_ret(value, "PPI", list.get())) return ret;
+  *ppi = value ? parse_decimal(value.get()) : -1;
+  return 0;
+}
+
+void float_to_gray8(std::uint8_t* pixels, const float* values, int width, int height,
+                    float m_shift, float r_scale) {
+  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  for (std::size_t i = 0; i < count; ++i) {
+    float t = values[i] * r_scale + m_shift;
+    t = static_cast<float>(static_cast<double>(t) + 0.5);
+    if (t < 0.0f) {
+      pixels[i] = 0;
+    } else if (t > 255.0f) {
+      pixels[i] = 255;
+    } else {
+      pixels[i] = static_cast<std::uint8_t>(t);
+    }
+  }
+}
+
+int wsq_decode_mem(CodecBytes& pixels, int* width, int* height, int* depth, int* ppi,
+                   int* lossy, int* encoder, int* software, const unsigned char* data,
+                   std::size_t length) {
+  DecodeState state;  // every decode starts with all tables undefined
+  decoder_tables& tables = state.tables;
+  ByteCursor cursor = data;
+  const ByteCursor end = data + length;
+
+  std::uint16_t marker = 0;
+  if (int ret = getc_marker_wsq(&marker, MarkerMode::SOI, cursor, end)) return ret;
+  if (int ret = getc_marker_wsq(&marker, MarkerMode::TABLES_OR_SOF, cursor, end)) return ret;
+  while (marker != SOF_WSQ) {
+    if (int ret = getc_table_wsq(marker, tables.dtt, tables.dqt, tables.dht, cursor, end)) {
+      return ret;
+    }
+    if (int ret = getc_marker_wsq(&marker, MarkerMode::TABLES_OR_SOF, cursor, end)) return ret;
+  }
+  if (int ret = getc_sof_header(tables.frm, cursor, end)) return ret;
+  const int w = tables.frm.width;
+  const int h = tables.frm.height;
+  if (w == 0 || h == 0) {
+    report("ERROR : wsq_decode_mem : empty frame (width %d, height %d)\n", w, h);
+    return -23;
+  }
+
+  int resolution = -1;
+  if (int ret = find_ppi_wsq(&resolution, data, length)) return ret;
+
+  build_wavelet_tree(state.w_tree, w, h);
+  build_quantization_tree(state.q_tree, state.w_tree);
+
+  const std::uint64_t count = std::uint64_t(w) * std::uint64_t(h);
+  // Refuse a frame whose working arrays would not fit the memory budget before touching any
+  // of it: a few bytes of header may declare 65535 x 65535 pixels.
+  if (count * kPeakBytesPerPixel > codec_memory_budget()) {
+    report("ERROR: wsq_decode_mem : malloc : qdata1\n");
+    return -20;
+  }
+  // One spare value: a single coefficient may be appended when the count equals the limit.
+  const std::size_t capacity = static_cast<std::size_t>(count) + 1;
+  CodecPtr<std::int16_t[]> qdata = codec_alloc_array<std::int16_t>(capacity);
+  if (!qdata) {
+    report("ERROR: wsq_decode_mem : malloc : qdata1\n");
+    return -20;
+  }
+  if (int ret = huffman_decode_data_mem(qdata.get(), capacity, tables, state.q_tree, cursor,
+                                        end)) {
+    return ret;
+  }
+
+  CodecPtr<float[]> values;
+  if (int ret = unquantize(values, tables.dqt, state.q_tree, Q_TREELEN, qdata.get(), w, h)) {
+    return ret;
+  }
+  qdata.reset();
+
+  if (int ret = wsq_reconstruct(values.get(), w, h, state.w_tree, W_TREELEN, tables.dtt)) {
+    return ret;
+  }
+
+  CodecBytes gray(static_cast<unsigned char*>(codec_malloc(static_cast<std::size_t>(count))));
+  if (!gray) {
+    report("ERROR: wsq_decode_mem : malloc : cdata\n");
+    return -21;
+  }
+  float_to_gray8(gray.get(), values.get(), w, h, tables.frm.m_shift, tables.frm.r_scale);
+  values.reset();
+
+  pixels = std::move(gray);
+  *width = w;
+  *height = h;
+  *depth = 8;
+  *ppi = resolution;
+  *lossy = 1;
+  *encoder = tables.frm.wsq_encoder;
+  *software = tables.frm.software;
+  release_decoder_tables(tables);
+  return 0;
+}
+
+}  // namespace ridgeview::codec
