@@ -1,0 +1,31 @@
+// Fuzz target: any byte string handed to the WSQ decoder returns a code, never crashes, and a
+// successful decode hands over exactly width * height pixels.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "codec/common/codec_memory.h"
+#include "codec/wsq/wsq.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace ridgeview::codec;
+  // Frames of up to 16 megapixels: enough for every real fingerprint, small enough that the
+  // fuzzer's memory limit is never the reason an input stops.
+  codec_set_memory_budget(std::size_t{128} << 20);
+  codec_reset_alloc_counters();
+  CodecBytes pixels;
+  int width = 0, height = 0, depth = 0, ppi = 0, lossy = 0, encoder = 0, software = 0;
+  const int ret = wsq_decode_mem(pixels, &width, &height, &depth, &ppi, &lossy, &encoder,
+                                 &software, data, size);
+  if (ret == 0) {
+    if (!pixels || width <= 0 || height <= 0 || depth != 8 || lossy != 1) std::abort();
+    // Touch the last pixel: the sanitizer checks the array really has that size.
+    volatile std::uint8_t last = pixels[static_cast<std::size_t>(width) * height - 1];
+    (void)last;
+  } else if (ret > 0 || pixels) {
+    std::abort();
+  }
+  pixels.reset();
+  if (codec_live_allocations() != 0) std::abort();
+  return 0;
+}

@@ -1,0 +1,245 @@
+#include "tools/ridgeview-wsq/commands.h"
+
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+
+#include "codec/common/codec_memory.h"
+#include "codec/wsq/wsq.h"
+#include "tools/ridgeview-wsq/batch.h"
+#include "tools/ridgeview-wsq/gray_image_io.h"
+#include "tools/ridgeview-wsq/output_file.h"
+#include "tools/ridgeview-wsq/wsq_info.h"
+
+namespace ridgeview::tools {
+namespace {
+
+// Options shared by encode and decode; `inputs` are the remaining arguments.
+struct Options {
+  std::string out_dir;          // -o DIR (batch mode)
+  unsigned threads = 0;         // -j N (0: all cores)
+  float bit_rate = 0.75f;       // -b
+  int ppi = 500;                // -p
+  std::optional<std::string> comment = std::string();  // -c (default: empty text)
+  int raw_width = 0, raw_height = 0;                    // -s WIDTHxHEIGHT
+  std::vector<std::string> inputs;
+};
+
+bool parse_int(const std::string& s, int& out) {
+  auto r = std::from_chars(s.data(), s.data() + s.size(), out);
+  return r.ec == std::errc() && r.ptr == s.data() + s.size();
+}
+
+// Parses the options a command accepts ("bpcs" for encode, "" for decode; -o and -j always).
+bool parse_options(const std::vector<std::string>& args, const std::string& accepted,
+                   Options& o) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.size() != 2 || a[0] != '-') {
+      o.inputs.push_back(a);
+      continue;
+    }
+    const char flag = a[1];
+    if (flag != 'o' && flag != 'j' && accepted.find(flag) == std::string::npos) {
+      std::cerr << "ridgeview-wsq: unknown option " << a << "\n";
+      return false;
+    }
+    if (i + 1 >= args.size()) {
+      std::cerr << "ridgeview-wsq: option " << a << " needs a value\n";
+      return false;
+    }
+    const std::string& v = args[++i];
+    int n = 0;
+    switch (flag) {
+      case 'o':
+        o.out_dir = v;
+        break;
+      case 'j':
+        if (!parse_int(v, n) || n < 1 || n > 1024) {
+          std::cerr << "ridgeview-wsq: -j needs a thread count of 1 to 1024\n";
+          return false;
+        }
+        o.threads = static_cast<unsigned>(n);
+        break;
+      case 'b': {
+        char* end = nullptr;
+        const double r = std::strtod(v.c_str(), &end);
+        if (end == v.c_str() || *end != '\0' || !(r > 0.0) || r > 8.0) {
+          std::cerr << "ridgeview-wsq: -b needs a bit rate above 0 and at most 8\n";
+          return false;
+        }
+        o.bit_rate = static_cast<float>(r);
+        break;
+      }
+      case 'p':
+        if (!parse_int(v, o.ppi)) {
+          std::cerr << "ridgeview-wsq: -p needs a whole number\n";
+          return false;
+        }
+        break;
+      case 'c':
+        o.comment = v;
+        break;
+      case 's':
+        if (!ParseSize(v, o.raw_width, o.raw_height)) {
+          std::cerr << "ridgeview-wsq: -s needs WIDTHxHEIGHT, each 1..65535\n";
+          return false;
+        }
+        break;
+    }
+  }
+  return true;
+}
+
+// Pairs of (input, output): "IN OUT" or, with -o DIR, every input into DIR.
+bool plan_outputs(const Options& o, const char* extension, const char* usage,
+                  std::vector<std::pair<std::string, std::string>>& jobs) {
+  if (o.out_dir.empty()) {
+    if (o.inputs.size() != 2) {
+      std::cerr << usage;
+      return false;
+    }
+    jobs.emplace_back(o.inputs[0], o.inputs[1]);
+    return true;
+  }
+  if (o.inputs.empty()) {
+    std::cerr << usage;
+    return false;
+  }
+  for (const std::string& in : o.inputs) {
+    jobs.emplace_back(in, BatchOutputPath(o.out_dir, in, extension));
+  }
+  return true;
+}
+
+// Runs the jobs (in parallel in batch mode) and prints each failure with its file name.
+int run_all(const Options& o, const std::vector<std::pair<std::string, std::string>>& jobs,
+            JobResult (*one)(const Options&, const std::string&, const std::string&)) {
+  const unsigned threads = o.threads != 0 ? o.threads : DefaultThreads();
+  const std::vector<JobResult> results = RunJobs(
+      jobs.size(), threads, [&](std::size_t i) { return one(o, jobs[i].first, jobs[i].second); });
+  int failed = 0;
+  for (const JobResult& r : results) {
+    std::cerr << r.messages;
+    failed += r.ok ? 0 : 1;
+  }
+  return failed == 0 ? 0 : 1;
+}
+
+// The codec's own message has already gone to stderr when a call fails; the job adds a line
+// naming the file, printed in input order once all jobs are done.
+JobResult failure(const std::string& file, const std::string& why) {
+  return {false, "ridgeview-wsq: " + file + ": " + why + "\n"};
+}
+
+JobResult decode_one(const Options&, const std::string& in, const std::string& out) {
+  std::vector<std::uint8_t> file;
+  std::string error;
+  if (!ReadWholeFile(in, file, error)) return failure(in, error);
+  codec::CodecBytes pixels;
+  int w = 0, h = 0, d = 0, ppi = 0, lossy = 0, enc = 0, sw = 0;
+  if (int ret = codec::wsq_decode_mem(pixels, &w, &h, &d, &ppi, &lossy, &enc, &sw, file.data(),
+                                      file.size())) {
+    return failure(in, "cannot decode (code " + std::to_string(ret) + ")");
+  }
+  const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+  std::vector<std::uint8_t> bytes;
+  const bool raw = out.size() >= 4 && out.compare(out.size() - 4, 4, ".raw") == 0;
+  if (raw) {
+    bytes.assign(pixels.get(), pixels.get() + count);
+  } else {
+    GrayImage image{w, h, std::vector<std::uint8_t>(pixels.get(), pixels.get() + count)};
+    bytes = FormatPgm(image);
+  }
+  if (!WriteOutputFile(out, bytes, error)) return failure(in, error);
+  return {};
+}
+
+JobResult encode_one(const Options& o, const std::string& in, const std::string& out) {
+  std::vector<std::uint8_t> file;
+  std::string error;
+  if (!ReadWholeFile(in, file, error)) return failure(in, error);
+  GrayImage image;
+  if (o.raw_width > 0) {
+    const std::size_t count =
+        static_cast<std::size_t>(o.raw_width) * static_cast<std::size_t>(o.raw_height);
+    if (file.size() != count) {
+      return failure(in, "raw file holds " + std::to_string(file.size()) + " bytes, not " +
+                             std::to_string(count));
+    }
+    image = {o.raw_width, o.raw_height, std::move(file)};
+  } else {
+    std::optional<GrayImage> parsed = ParsePgm(file, error);
+    if (!parsed) return failure(in, error);
+    image = std::move(*parsed);
+  }
+  codec::CodecBytes wsq;
+  std::size_t length = 0;
+  if (int ret = codec::wsq_encode_1(wsq, &length, o.bit_rate, image.pixels.data(), image.width,
+                                    image.height, 8, o.ppi,
+                                    o.comment ? o.comment->c_str() : nullptr)) {
+    return failure(in, "cannot encode (code " + std::to_string(ret) + ")");
+  }
+  if (!WriteOutputFile(out, std::span<const std::uint8_t>(wsq.get(), length), error)) {
+    return failure(in, error);
+  }
+  return {};
+}
+
+}  // namespace
+
+void FitCodecBudgetToMachine() {
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long page_size = ::sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || page_size <= 0) return;
+  const std::size_t physical = static_cast<std::size_t>(pages) * static_cast<std::size_t>(page_size);
+  // Leave room for the rest of the machine; never raise the codec's own default.
+  const std::size_t budget = physical / 4 * 3;
+  if (budget < codec::codec_memory_budget()) codec::codec_set_memory_budget(budget);
+}
+
+int DecodeCommand(const std::vector<std::string>& args) {
+  static const char* usage =
+      "usage: ridgeview-wsq decode IN.wsq OUT.pgm|OUT.raw\n"
+      "       ridgeview-wsq decode [-j N] -o DIR IN.wsq...\n";
+  Options o;
+  std::vector<std::pair<std::string, std::string>> jobs;
+  if (!parse_options(args, "", o) || !plan_outputs(o, ".pgm", usage, jobs)) return 2;
+  return run_all(o, jobs, decode_one);
+}
+
+int EncodeCommand(const std::vector<std::string>& args) {
+  static const char* usage =
+      "usage: ridgeview-wsq encode [-b BITRATE] [-p PPI] [-c COMMENT] [-s WxH] IN OUT.wsq\n"
+      "       ridgeview-wsq encode [options] [-j N] -o DIR IN...\n";
+  Options o;
+  std::vector<std::pair<std::string, std::string>> jobs;
+  if (!parse_options(args, "bpcs", o) || !plan_outputs(o, ".wsq", usage, jobs)) return 2;
+  return run_all(o, jobs, encode_one);
+}
+
+int InfoCommand(const std::vector<std::string>& args) {
+  if (args.size() != 1) {
+    std::cerr << "usage: ridgeview-wsq info IN.wsq\n";
+    return 2;
+  }
+  std::vector<std::uint8_t> file;
+  std::string error;
+  if (!ReadWholeFile(args[0], file, error)) {
+    std::cerr << "ridgeview-wsq: " << args[0] << ": " << error << "\n";
+    return 1;
+  }
+  std::string text;
+  if (int ret = DescribeWsq(file, text)) {
+    std::cerr << "ridgeview-wsq: " << args[0] << ": cannot read (code " << ret << ")\n";
+    return 1;
+  }
+  std::cout << text;
+  return 0;
+}
+
+}  // namespace ridgeview::tools

@@ -1,0 +1,22 @@
+// ridgeview-wsq: encode, decode and inspect WSQ fingerprint images.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "tools/ridgeview-wsq/commands.h"
+
+int main(int argc, char** argv) {
+  using namespace ridgeview::tools;
+  const std::vector<std::string> args(argv + (argc > 1 ? 2 : 1), argv + argc);
+  const std::string command = argc > 1 ? argv[1] : "";
+  FitCodecBudgetToMachine();
+  if (command == "decode") return DecodeCommand(args);
+  if (command == "encode") return EncodeCommand(args);
+  if (command == "info") return InfoCommand(args);
+  std::cerr << "usage: ridgeview-wsq encode|decode|info ...\n"
+               "  encode [-b BITRATE] [-p PPI] [-c COMMENT] [-s WxH] IN OUT.wsq\n"
+               "  decode IN.wsq OUT.pgm|OUT.raw\n"
+               "  encode|decode [options] [-j N] -o DIR IN...\n"
+               "  info IN.wsq\n";
+  return 2;
+}
