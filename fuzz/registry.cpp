@@ -18,25 +18,29 @@
 namespace {
 
 // One private folder per process, on a memory file system when there is one, so that the
-// store's flushes to disk cost nothing. Removed when the process exits.
-const std::string& Folder() {
-  static const std::string folder = [] {
-    std::string base = "/dev/shm";
-    if (access(base.c_str(), W_OK) != 0) {
-      const char* tmp = std::getenv("TMPDIR");
-      base = tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp";
-    }
-    std::string pattern = base + "/ridgeview-fuzz-registry-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) == nullptr) std::abort();
-    std::atexit([] {
-      std::error_code ignored;
-      std::filesystem::remove_all(Folder(), ignored);
-    });
-    return std::string(buffer.data());
-  }();
-  return folder;
+// store's flushes to disk cost nothing. Removed when the process exits; the name lives in a
+// plain buffer so that it outlasts every destructor run at exit.
+char g_folder[4096];
+
+void RemoveFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(g_folder, ignored);
+}
+
+const char* Folder() {
+  if (g_folder[0] != '\0') return g_folder;
+  std::string base = "/dev/shm";
+  if (access(base.c_str(), W_OK) != 0) {
+    const char* tmp = std::getenv("TMPDIR");
+    base = tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp";
+  }
+  const std::string pattern = base + "/ridgeview-fuzz-registry-XXXXXX";
+  if (pattern.size() >= sizeof g_folder) std::abort();
+  pattern.copy(g_folder, pattern.size());
+  g_folder[pattern.size()] = '\0';
+  if (mkdtemp(g_folder) == nullptr) std::abort();
+  std::atexit(RemoveFolder);
+  return g_folder;
 }
 
 void RemoveDatabase(const std::string& path) {
@@ -63,7 +67,7 @@ void ExerciseAssociation(ridgeview::platform::Registry& registry) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string path = Folder() + "/registry.sqlite3";
+  const std::string path = std::string(Folder()) + "/registry.sqlite3";
   RemoveDatabase(path);
   if (FILE* f = std::fopen(path.c_str(), "wb")) {
     if (size > 0) std::fwrite(data, 1, size, f);
