@@ -1,0 +1,93 @@
+// Huffman tables built from the symbols the encoder is about to code: symbol counting over
+// one or two blocks of quantized coefficients, optimal code lengths with a reserved symbol
+// that keeps the all-ones code free, folding of lengths above 16, and the lists a DHT
+// segment carries.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "codec/common/codec_memory.h"
+#include "codec/wsq/huffman_tables.h"
+
+namespace ridgeview::codec {
+
+// Symbols 0..255 of the WSQ alphabet plus the reserved symbol 256 (count 1, never coded).
+inline constexpr int HUFF_ALPHABET = MAX_HUFFCOUNTS_WSQ + 1;
+inline constexpr int MAX_CODE_LENGTH = 32;  // entries of the unadjusted length counts
+
+// Symbol counters, wide enough for any image the encoder accepts.
+using SymbolCounts = CodecPtr<std::int64_t[]>;
+using CodeSizes = CodecPtr<int[]>;
+using ByteArray = CodecPtr<std::uint8_t[]>;
+
+// Symbol of a non-zero coefficient v: v + 180 for -(max_coeff - 1) <= v <= max_coeff, else
+// the escape 101 / 103 (positive, up to 255 / above) or 102 / 104 (negative). The format
+// fixes max_coeff at 74.
+int coefficient_symbol(std::int16_t v, int max_coeff);
+// Symbol of a zero run of 1..65535: the run itself up to max_zrun (100), 105 up to 255,
+// else 106.
+int zero_run_symbol(std::uint32_t run, int max_zrun);
+
+// Calls emit(symbol, extra) for each symbol of a block in order; extra is the value that
+// follows an escape symbol (the magnitude for 101..104, the run length for 105 and 106).
+// Zero runs are maximal, cut after 65535 zeros, and end at the end of the block.
+template <class Emit>
+void for_each_block_symbol(const std::int16_t* coefficients, std::size_t count, int max_coeff,
+                           int max_zrun, Emit&& emit) {
+  std::uint32_t run = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const int v = coefficients[i];
+    if (v == 0) {
+      if (run == 65535) {
+        emit(zero_run_symbol(run, max_zrun), run);
+        run = 0;
+      }
+      ++run;
+      continue;
+    }
+    if (run > 0) {
+      emit(zero_run_symbol(run, max_zrun), run);
+      run = 0;
+    }
+    emit(coefficient_symbol(coefficients[i], max_coeff),
+         static_cast<std::uint32_t>(v < 0 ? -v : v));
+  }
+  if (run > 0) emit(zero_run_symbol(run, max_zrun), run);
+}
+
+// 257 counters: symbol counts of the block, entry 256 = 1. -48 when out of memory.
+int count_block(SymbolCounts& counts, int max_count, const std::int16_t* coefficients,
+                std::size_t count, int max_coeff, int max_zrun);
+
+// The two live symbols (non-zero count) with the smallest counts, the highest symbol on
+// ties; -1 for a missing one.
+void find_least_frequent_pair(int* first, int* second, const std::int64_t* counts,
+                              int max_count);
+
+// Code length of every symbol 0..max_count by repeated merging; consumes counts.
+// -2 / -3 when out of memory.
+int find_huff_sizes(CodeSizes& codesize, std::int64_t* counts, int max_count);
+
+// 32 counts of code lengths 1..32 over symbols 0..max_count - 1 (the reserved symbol is not
+// counted); *adjust = 1 when a length exceeds 16. -2 when out of memory,
+// WSQ_ENC_CODE_TOO_LONG when a length exceeds 32.
+int find_num_huff_sizes(ByteArray& bits, int* adjust, const int* codesize, int max_count);
+
+// Folds lengths above 16 into lengths 1..16 and drops the extra code of the longest
+// length, in place. -2 when out of memory.
+int sort_huffbits(std::uint8_t* bits);
+
+// Symbols 0..max_count - 1 that have a code, by length, then by symbol (257 bytes).
+// -2 when out of memory.
+int sort_code_sizes(ByteArray& huffvalues, const int* codesize, int max_count);
+
+// Table for one block (num_blocks 1) or for two consecutive blocks (num_blocks 2) of
+// coefficients. On success: the code table by symbol (257 entries), huffbits (32 bytes, the
+// first 16 are the DHT counts) and huffvalues (257 bytes). -1 when a code would be all
+// 1-bits; the codes of the steps pass through. Outputs are written only on success.
+int generate_huffman_table(HuffcodeTable& code_by_symbol, ByteArray& huffbits,
+                           ByteArray& huffvalues, const std::int16_t* coefficients,
+                           const std::size_t* block_sizes, int num_blocks);
+
+}  // namespace ridgeview::codec

@@ -1,0 +1,16 @@
+// Pixel normalization: turns 8-bit gray pixels into single-precision values centred on
+// zero, with the extreme pixel on the farther side of the mean at +-128.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace ridgeview::codec {
+
+// Fills fdata[0..num_pix) with (pixel - m_shift) / r_scale, where m_shift is the mean pixel
+// value and r_scale = max(mean - lowest, highest - mean) / 128 (1.0 for a uniform image).
+// num_pix must be at least 1; allocates nothing and cannot fail (returns 0).
+int conv_img_2_flt(float* fdata, float* m_shift, float* r_scale, const std::uint8_t* data,
+                   std::size_t num_pix);
+
+}  // namespace ridgeview::codec
