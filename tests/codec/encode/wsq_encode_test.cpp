@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "codec/wsq/wsq.h"
-#include "tests/codec/test_pgm.h"
+#include "codec/test_files.h"
 
 namespace ridgeview::codec {
 namespace {
@@ -83,9 +83,9 @@ std::string text_of(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
 void expect_matches_vector(const std::string& name) {
   const std::string dir = RIDGEVIEW_VECTORS_DIR;
-  testing_pgm::PgmImage img;
-  ASSERT_TRUE(testing_pgm::read_pgm(dir + "/" + name + ".pgm", &img)) << dir;
-  const Bytes want = testing_pgm::read_file(dir + "/" + name + ".wsq");
+  const testing_files::Gray img = testing_files::read_pgm(dir + "/" + name + ".pgm");
+  ASSERT_GT(img.width, 0) << dir;
+  const Bytes want = testing_files::read_file(dir + "/" + name + ".wsq");
   ASSERT_FALSE(want.empty());
   Encoded e = encode(img.pixels, img.width, img.height);
   ASSERT_EQ(e.ret, 0) << e.message;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "codec/wsq/wsq.h"
-#include "tests/codec/test_pgm.h"
+#include "codec/test_files.h"
 
 namespace ridgeview::codec {
 namespace {
@@ -63,9 +63,10 @@ double rms_error(const Bytes& a, const Bytes& b) {
 TEST(EncodeDecode, ReferenceImagesDecodeToTheReferencePixels) {
   const std::string dir = RIDGEVIEW_VECTORS_DIR;
   for (const std::string name : {"print_419x331", "photo_384x288"}) {
-    testing_pgm::PgmImage source, want;
-    ASSERT_TRUE(testing_pgm::read_pgm(dir + "/" + name + ".pgm", &source));
-    ASSERT_TRUE(testing_pgm::read_pgm(dir + "/" + name + ".dec.pgm", &want));
+    const testing_files::Gray source = testing_files::read_pgm(dir + "/" + name + ".pgm");
+    const testing_files::Gray want = testing_files::read_pgm(dir + "/" + name + ".dec.pgm");
+    ASSERT_GT(source.width, 0);
+    ASSERT_GT(want.width, 0);
     const Decoded d = decode(encode(source.pixels, source.width, source.height));
     ASSERT_EQ(d.ret, 0) << name;
     EXPECT_EQ(d.width, source.width);

@@ -1,0 +1,37 @@
+// Replacing a file so that a failed or interrupted save never leaves a truncated file and
+// never destroys the previous one.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+
+namespace ridgeview::document {
+
+// The system calls the writer makes, replaceable so that tests can make any of them fail
+// (a full disk, an I/O error) without a real failing file system.
+struct AtomicWriteOps {
+  ssize_t (*write)(int fd, const void* data, std::size_t size);
+  int (*fsync)(int fd);
+  int (*rename)(const char* from, const char* to);
+};
+
+// The real system calls.
+AtomicWriteOps DefaultAtomicWriteOps();
+
+// Writes `bytes` to `path`, creating or replacing it:
+//   1. a new temporary file is created in the same folder (named ".<name>.tmp-<unique>",
+//      with the existing file's permission bits, or 0666 less the umask for a new file);
+//   2. all bytes are written to it, then it is flushed to the disk (fsync) and closed;
+//   3. it is renamed over `path` (atomic within one file system), and the folder is synced.
+// If any step fails the temporary file is removed and `path` is left exactly as it was
+// (absent, or with its old contents); false is returned and errno tells the first failure
+// (ENOSPC for a full disk). When `path` is a symbolic link, the file it points to is
+// replaced and the link kept.
+bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                         const AtomicWriteOps& ops);
+
+}  // namespace ridgeview::document
