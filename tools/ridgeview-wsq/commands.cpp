@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -10,9 +12,9 @@
 
 #include "codec/common/codec_memory.h"
 #include "codec/wsq/wsq.h"
+#include "document/atomic_file.h"
 #include "tools/ridgeview-wsq/batch.h"
 #include "tools/ridgeview-wsq/gray_image_io.h"
-#include "tools/ridgeview-wsq/output_file.h"
 #include "tools/ridgeview-wsq/wsq_info.h"
 
 namespace ridgeview::tools {
@@ -136,6 +138,15 @@ JobResult failure(const std::string& file, const std::string& why) {
   return {false, "ridgeview-wsq: " + file + ": " + why + "\n"};
 }
 
+// The output appears complete or not at all; a failed write leaves no partial file.
+JobResult write_output(const std::string& in, const std::string& out,
+                       std::span<const std::uint8_t> bytes) {
+  if (!document::WriteFileAtomically(out, bytes)) {
+    return failure(in, "cannot write " + out + ": " + std::strerror(errno));
+  }
+  return {};
+}
+
 JobResult decode_one(const Options&, const std::string& in, const std::string& out) {
   std::vector<std::uint8_t> file;
   std::string error;
@@ -155,8 +166,7 @@ JobResult decode_one(const Options&, const std::string& in, const std::string& o
     GrayImage image{w, h, std::vector<std::uint8_t>(pixels.get(), pixels.get() + count)};
     bytes = FormatPgm(image);
   }
-  if (!WriteOutputFile(out, bytes, error)) return failure(in, error);
-  return {};
+  return write_output(in, out, bytes);
 }
 
 JobResult encode_one(const Options& o, const std::string& in, const std::string& out) {
@@ -184,10 +194,7 @@ JobResult encode_one(const Options& o, const std::string& in, const std::string&
                                     o.comment ? o.comment->c_str() : nullptr)) {
     return failure(in, "cannot encode (code " + std::to_string(ret) + ")");
   }
-  if (!WriteOutputFile(out, std::span<const std::uint8_t>(wsq.get(), length), error)) {
-    return failure(in, error);
-  }
-  return {};
+  return write_output(in, out, std::span<const std::uint8_t>(wsq.get(), length));
 }
 
 }  // namespace
