@@ -1,0 +1,21 @@
+// Command identifiers shared by the menus, the tool bar, the accelerators, the command-state
+// table and the document operations that enable commands.
+#pragma once
+
+namespace ridgeview::document::command {
+
+inline constexpr int kOpen = 57601;        // "Open"
+inline constexpr int kClose = 57602;       // "Close"
+inline constexpr int kSave = 57603;        // "Save"
+inline constexpr int kCopy = 57634;        // "Copy"
+inline constexpr int kPaste = 57637;       // "Paste"
+inline constexpr int kAbout = 57664;       // "About Ridgeview"
+inline constexpr int kExit = 57665;        // no menu item; Ctrl+Q
+inline constexpr int kFullScreen = 59392;  // "Full Screen"
+inline constexpr int kTitleBar = 59393;    // "Title bar" (also the title bar's id)
+inline constexpr int kScrollBars = 32802;  // "ScrollBars"
+inline constexpr int kRegister = 32807;    // "Register"
+inline constexpr int kProperties = 32774;  // "Properties"
+inline constexpr int kZoomTrack = 32773;   // "Zoom Track": hosts the zoom slider
+
+}  // namespace ridgeview::document::command
