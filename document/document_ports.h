@@ -70,4 +70,19 @@ class ClipboardService {
   virtual bool HasImage() = 0;
 };
 
+// The platform's open-file and save-file dialogs, owned by the active window. Their filters
+// are fixed (the open dialog's image filter; the save dialog's WSQ and BMP entries).
+class FileDialogService {
+ public:
+  virtual ~FileDialogService() = default;
+  // The chosen path, or none when cancelled.
+  virtual std::optional<std::string> GetOpenFileName() = 0;
+  struct SaveChoice {
+    std::string path;     // exactly as the dialog returns it
+    int filterIndex = 1;  // 1-based position of the chosen filter entry: 1 WSQ, 2 BMP
+  };
+  // Prompts before overwriting an existing file; none when cancelled.
+  virtual std::optional<SaveChoice> GetSaveFileName() = 0;
+};
+
 }  // namespace ridgeview::document
