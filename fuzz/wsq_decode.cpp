@@ -1,11 +1,15 @@
-// Fuzz target: any byte string handed to the WSQ decoder returns a code, never crashes, and a
-// successful decode hands over exactly width * height pixels.
+// Fuzz target: any byte string handed to the WSQ decoder returns a code, never crashes, a
+// successful decode hands over exactly width * height pixels, and the plain decoding paths
+// (bit-by-bit Huffman, plain synthesis loops) give the same code and the same pixels.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
 #include "codec/common/codec_memory.h"
+#include "codec/wsq/decode/wsq_decode.h"
 #include "codec/wsq/wsq.h"
+
+#include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace ridgeview::codec;
@@ -25,7 +29,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else if (ret > 0 || pixels) {
     std::abort();
   }
+  CodecBytes plain;
+  int pw = 0, ph = 0;
+  const int plain_ret = wsq_decode_mem_with(DecodeStrategy{nullptr, false}, plain, &pw, &ph,
+                                            &depth, &ppi, &lossy, &encoder, &software, data,
+                                            size);
+  if (plain_ret != ret) std::abort();
+  if (ret == 0 && (pw != width || ph != height ||
+                   std::memcmp(plain.get(), pixels.get(),
+                               static_cast<std::size_t>(width) * height) != 0)) {
+    std::abort();
+  }
   pixels.reset();
+  plain.reset();
   if (codec_live_allocations() != 0) std::abort();
   return 0;
 }

@@ -1,7 +1,9 @@
 #include "codec/common/codec_memory.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace ridgeview::codec {
@@ -27,11 +29,110 @@ bool must_fail(std::size_t bytes) {
   return s.hook != nullptr && s.hook(index, bytes, s.context);
 }
 
+// Every block carries its capacity in a 16-byte header in front of the caller's bytes, so that
+// a freed block can be kept for reuse.
+struct alignas(16) BlockHeader {
+  std::size_t capacity;
+  std::size_t unused;
+};
+static_assert(sizeof(BlockHeader) == 16);
+
+BlockHeader* header_of(void* p) { return static_cast<BlockHeader*>(p) - 1; }
+
+void* raw_allocate(std::size_t bytes, bool zero) {
+  if (bytes > std::numeric_limits<std::size_t>::max() - sizeof(BlockHeader)) return nullptr;
+  void* block = zero ? std::calloc(1, sizeof(BlockHeader) + bytes)
+                     : std::malloc(sizeof(BlockHeader) + bytes);
+  if (block == nullptr) return nullptr;
+  auto* header = static_cast<BlockHeader*>(block);
+  header->capacity = bytes;
+  return header + 1;
+}
+
+// Large blocks freed on a thread are kept for the thread's next large requests: repeated
+// decodes and encodes then reuse memory whose pages are already mapped, instead of having
+// the system map (and zero) fresh pages every time.
+constexpr std::size_t kCacheMinBytes = std::size_t{1} << 20;
+constexpr std::size_t kCacheMaxBytes = std::size_t{512} << 20;
+constexpr int kCacheSlots = 6;
+
+struct BlockCache {
+  void* blocks[kCacheSlots] = {};
+  std::size_t total = 0;
+
+  ~BlockCache() { release(); }
+
+  void release() {
+    for (void*& b : blocks) {
+      if (b != nullptr) std::free(header_of(b));
+      b = nullptr;
+    }
+    total = 0;
+  }
+
+  // The smallest kept block that holds `bytes` without wasting more than half of itself.
+  void* take(std::size_t bytes) {
+    int best = -1;
+    for (int i = 0; i < kCacheSlots; ++i) {
+      if (blocks[i] == nullptr) continue;
+      const std::size_t cap = header_of(blocks[i])->capacity;
+      if (cap >= bytes && cap / 2 <= bytes &&
+          (best < 0 || cap < header_of(blocks[best])->capacity)) {
+        best = i;
+      }
+    }
+    if (best < 0) return nullptr;
+    void* b = blocks[best];
+    blocks[best] = nullptr;
+    total -= header_of(b)->capacity;
+    return b;
+  }
+
+  // Keeps the block, or frees it when the cache would grow too large.
+  void keep(void* p) {
+    const std::size_t cap = header_of(p)->capacity;
+    const std::size_t limit = std::min(kCacheMaxBytes, g_budget.load(std::memory_order_relaxed) / 4);
+    if (cap > limit) {
+      std::free(header_of(p));
+      return;
+    }
+    // Make room: drop the largest kept blocks until this one fits.
+    while (total + cap > limit || full()) {
+      int largest = -1;
+      for (int i = 0; i < kCacheSlots; ++i) {
+        if (blocks[i] != nullptr &&
+            (largest < 0 || header_of(blocks[i])->capacity > header_of(blocks[largest])->capacity)) {
+          largest = i;
+        }
+      }
+      total -= header_of(blocks[largest])->capacity;
+      std::free(header_of(blocks[largest]));
+      blocks[largest] = nullptr;
+    }
+    for (void*& b : blocks) {
+      if (b == nullptr) {
+        b = p;
+        total += cap;
+        return;
+      }
+    }
+  }
+
+  bool full() const {
+    for (void* b : blocks) {
+      if (b == nullptr) return false;
+    }
+    return true;
+  }
+};
+thread_local BlockCache t_cache;
+
 }  // namespace
 
 void* codec_malloc(std::size_t bytes) {
   if (must_fail(bytes)) return nullptr;
-  void* p = std::malloc(bytes == 0 ? 1 : bytes);
+  void* p = bytes >= kCacheMinBytes ? t_cache.take(bytes) : nullptr;
+  if (p == nullptr) p = raw_allocate(bytes, false);
   if (p != nullptr) ++t_state.live;
   return p;
 }
@@ -43,23 +144,38 @@ void* codec_calloc(std::size_t count, std::size_t size) {
   }
   const std::size_t bytes = count * size;
   if (must_fail(bytes)) return nullptr;
-  void* p = std::calloc(bytes == 0 ? 1 : bytes, 1);
+  void* p = bytes >= kCacheMinBytes ? t_cache.take(bytes) : nullptr;
+  if (p != nullptr) {
+    std::memset(p, 0, bytes);
+  } else {
+    p = raw_allocate(bytes, true);
+  }
   if (p != nullptr) ++t_state.live;
   return p;
 }
 
 void* codec_realloc(void* p, std::size_t bytes) {
+  if (p == nullptr) return codec_malloc(bytes);
   if (must_fail(bytes)) return nullptr;
-  void* q = std::realloc(p, bytes == 0 ? 1 : bytes);
-  if (q != nullptr && p == nullptr) ++t_state.live;
-  return q;
+  if (bytes > std::numeric_limits<std::size_t>::max() - sizeof(BlockHeader)) return nullptr;
+  void* block = std::realloc(header_of(p), sizeof(BlockHeader) + bytes);
+  if (block == nullptr) return nullptr;
+  auto* header = static_cast<BlockHeader*>(block);
+  header->capacity = bytes;
+  return header + 1;
 }
 
 void codec_free(void* p) {
   if (p == nullptr) return;
   --t_state.live;
-  std::free(p);
+  if (header_of(p)->capacity >= kCacheMinBytes) {
+    t_cache.keep(p);
+  } else {
+    std::free(header_of(p));
+  }
 }
+
+void codec_release_cached_memory() { t_cache.release(); }
 
 std::size_t codec_memory_budget() { return g_budget.load(std::memory_order_relaxed); }
 void codec_set_memory_budget(std::size_t bytes) { g_budget.store(bytes, std::memory_order_relaxed); }

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 namespace ridgeview::tools {
 namespace {
@@ -78,13 +77,19 @@ std::vector<std::uint8_t> FormatPgm(const GrayImage& image) {
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes,
                    std::string& error) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) {
     error = std::string("cannot open: ") + std::strerror(errno);
     return false;
   }
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) {
+  const std::streamoff size = in.tellg();
+  if (size < 0) {
+    error = "cannot tell the file's size";
+    return false;
+  }
+  bytes.resize(static_cast<std::size_t>(size));
+  in.seekg(0);
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
     error = "read error";
     return false;
   }

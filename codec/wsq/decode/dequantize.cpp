@@ -6,7 +6,8 @@ namespace ridgeview::codec {
 
 int unquantize(CodecPtr<float[]>& out, const quantization_table& dqt,
                const quantization_tree_entry* q_tree, int q_treelen,
-               const std::int16_t* coefficients, int width, int height) {
+               const std::int16_t* coefficients, int width, int height,
+               const SimdKernels& kernels) {
   (void)q_treelen;  // only the 60 coded subbands are ever read
   const std::size_t stride = static_cast<std::size_t>(width);
   CodecPtr<float[]> values = codec_alloc_array<float>(stride * static_cast<std::size_t>(height));
@@ -28,18 +29,8 @@ int unquantize(CodecPtr<float[]>& out, const quantization_table& dqt,
     for (int row = 0; row < band.ly; ++row) {
       float* dst = &values[static_cast<std::size_t>(band.y + row) * stride +
                            static_cast<std::size_t>(band.x)];
-      for (int col = 0; col < band.lx; ++col) {
-        const std::int16_t s = *next++;
-        if (s == 0) {
-          dst[col] = 0.0f;
-        } else if (s > 0) {
-          const float product = q * (static_cast<float>(s) - center);
-          dst[col] = static_cast<float>(static_cast<double>(product) + half_z);
-        } else {
-          const float product = q * (static_cast<float>(s) + center);
-          dst[col] = static_cast<float>(static_cast<double>(product) - half_z);
-        }
-      }
+      kernels.dequantize(next, dst, static_cast<std::size_t>(band.lx), q, center, half_z);
+      next += band.lx;
     }
   }
   out = std::move(values);

@@ -5,6 +5,7 @@
 
 #include "codec/common/codec_memory.h"
 #include "codec/wsq/segment_readers.h"
+#include "codec/wsq/simd_kernels.h"
 #include "codec/wsq/subband_geometry.h"
 
 namespace ridgeview::codec {
@@ -12,8 +13,10 @@ namespace ridgeview::codec {
 // Places the coefficients of subbands 0..59 (those with a non-zero bin width, in order, each
 // row by row) into a new zero-filled width x height array. The sequence must hold at least
 // as many values as those subbands cover. Returns 0, -91 (no memory) or -92 (no table).
+// `kernels` selects the instruction set (all give the same values).
 int unquantize(CodecPtr<float[]>& out, const quantization_table& dqt,
                const quantization_tree_entry* q_tree, int q_treelen,
-               const std::int16_t* coefficients, int width, int height);
+               const std::int16_t* coefficients, int width, int height,
+               const SimdKernels& kernels = BestSimdKernels());
 
 }  // namespace ridgeview::codec

@@ -1,6 +1,7 @@
 #include "codec/wsq/decode/entropy_decoder.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "codec/common/report.h"
 
@@ -31,6 +32,141 @@ int build_block_limits(const huffman_slot& slot, int table_id, huff_decode_limit
   build_decode_limits(codes.get(), limits, slot.huffbits);
   return 0;
 }
+
+// Table-driven decoding of the common case. When the next 8 bytes of coded data lie inside
+// the buffer and none of them is 0xFF (no stuffed byte, no marker), a symbol and its escape
+// bits (at most 32 bits in all) come from a 64-bit window, with exactly the result the
+// bit-by-bit reader gives; afterwards the reader's state is what it would have been.
+// Anywhere else the bit-by-bit reader runs.
+class FastSymbols {
+ public:
+  static constexpr int kLookBits = 10;
+
+  // Entry per kLookBits-bit prefix: (code length << 8) | symbol for codes of up to kLookBits
+  // bits, kLonger for longer codes, kNoCode when the prefix matches no usable code.
+  void Build(const huff_decode_limits& limits, const std::uint8_t* huffvalues) {
+    limits_ = &limits;
+    values_ = huffvalues;
+    for (int prefix = 0; prefix < (1 << kLookBits); ++prefix) {
+      std::int32_t code = prefix >> (kLookBits - 1);
+      int n = 1;
+      while (code > limits.code_max[n] && n < kLookBits) {
+        code = code * 2 + ((prefix >> (kLookBits - 1 - n)) & 1);
+        ++n;
+      }
+      table_[prefix] = code > limits.code_max[n] ? kLonger : Entry(n, code);
+    }
+  }
+
+  // Decodes one symbol and, for symbols 101..106, its escape value. Returns 0, -53, or
+  // kNotHere when the bit-by-bit reader must take this symbol.
+  static constexpr int kNotHere = 1;
+  int Decode(bit_reader& r, int* symbol, std::uint16_t* escape) const {
+    if (r.end - r.cursor < 8) return kNotHere;
+    std::uint64_t raw;
+    std::memcpy(&raw, r.cursor, 8);
+    // Some byte is 0xFF exactly when that byte of ~raw is zero.
+    const std::uint64_t inv = ~raw;
+    if (((inv - 0x0101010101010101ull) & ~inv & 0x8080808080808080ull) != 0) return kNotHere;
+    // The unread bits, most significant first: the current byte's, then 7 whole bytes.
+    const std::uint64_t next = __builtin_bswap64(raw) >> 8;
+    const std::uint64_t window = ((std::uint64_t{r.current} << 56) | next) << (8 - r.bit_count);
+    const std::uint16_t entry = table_[window >> (64 - kLookBits)];
+    int length = 0;
+    if (entry == kNoCode) return no_code();
+    if (entry != kLonger) {
+      length = entry >> 8;
+      *symbol = entry & 0xFF;
+    } else {
+      std::int32_t code = static_cast<std::int32_t>(window >> (64 - kLookBits));
+      int n = kLookBits;
+      while (code > limits_->code_max[n]) {
+        if (n == MAX_HUFFBITS) return no_code();
+        code = code * 2 + static_cast<std::int32_t>((window >> (63 - n)) & 1);
+        ++n;
+      }
+      const std::int32_t index = limits_->value_start[n] + code - limits_->code_min[n];
+      if (index < 0 || index > MAX_HUFFCOUNTS_WSQ) return no_code();
+      length = n;
+      *symbol = values_[index];
+    }
+    if (*symbol >= 101 && *symbol <= 106) {
+      const int width = (*symbol == 101 || *symbol == 102 || *symbol == 105) ? 8 : 16;
+      *escape = static_cast<std::uint16_t>((window << length) >> (64 - width));
+      length += width;
+    }
+    Consume(r, length);
+    return 0;
+  }
+
+  // Decodes the common symbols (single coefficients 107..254 and zero runs 1..100 of codes
+  // up to kLookBits bits) for as long as the window conditions hold and the count has not
+  // passed the limit, storing them as the general loop would. Returns 0, or the -51 of a run
+  // that passes the limit. Everything else is left to the general loop.
+  int DecodeCommon(bit_reader& r, std::int16_t* coefficients, std::uint64_t& written,
+                   std::uint64_t limit) const {
+    while (written <= limit && r.end - r.cursor >= 8) {
+      std::uint64_t raw;
+      std::memcpy(&raw, r.cursor, 8);
+      const std::uint64_t inv = ~raw;
+      if (((inv - 0x0101010101010101ull) & ~inv & 0x8080808080808080ull) != 0) return 0;
+      const std::uint64_t next = __builtin_bswap64(raw) >> 8;
+      const std::uint64_t window =
+          ((std::uint64_t{r.current} << 56) | next) << (8 - r.bit_count);
+      const std::uint16_t entry = table_[window >> (64 - kLookBits)];
+      const int symbol = entry & 0xFF;
+      if (entry == kNoCode || entry == kLonger || symbol == 0 || (symbol > 100 && symbol < 107) ||
+          symbol == 255) {
+        return 0;
+      }
+      if (symbol >= 107) {
+        coefficients[written++] = static_cast<std::int16_t>(symbol - 180);
+      } else {
+        written += static_cast<std::uint64_t>(symbol);
+        if (written > limit) {
+          Consume(r, entry >> 8);
+          return kRunPastLimit;
+        }
+      }
+      Consume(r, entry >> 8);
+    }
+    return 0;
+  }
+  static constexpr int kRunPastLimit = 2;
+
+ private:
+  static constexpr std::uint16_t kLonger = 0;
+  static constexpr std::uint16_t kNoCode = 0xFFFF;
+
+  std::uint16_t Entry(int n, std::int32_t code) const {
+    const std::int32_t index = limits_->value_start[n] + code - limits_->code_min[n];
+    if (index < 0 || index > MAX_HUFFCOUNTS_WSQ) return kNoCode;
+    return static_cast<std::uint16_t>((n << 8) | values_[index]);
+  }
+
+  static int no_code() {
+    report("ERROR : decode_huff_symbol : no code of 16 bits or fewer matches\n");
+    return -53;
+  }
+
+  // Moves the reader past `bits` bits, loading whole bytes as the bit-by-bit reader would.
+  static void Consume(bit_reader& r, int bits) {
+    if (bits <= r.bit_count) {
+      r.bit_count -= bits;
+      r.current &= kBitMask[r.bit_count];
+      return;
+    }
+    const int extra = bits - r.bit_count;
+    const int bytes = (extra + 7) / 8;
+    r.cursor += bytes;
+    r.bit_count = bytes * 8 - extra;
+    r.current = static_cast<std::uint8_t>(r.cursor[-1] & kBitMask[r.bit_count]);
+  }
+
+  const huff_decode_limits* limits_ = nullptr;
+  const std::uint8_t* values_ = nullptr;
+  std::uint16_t table_[1 << kLookBits] = {};
+};
 
 }  // namespace
 
@@ -106,7 +242,7 @@ int decode_huff_symbol(int* symbol, const huff_decode_limits& limits,
 
 int huffman_decode_data_mem(std::int16_t* coefficients, std::size_t capacity,
                             decoder_tables& tables, const quantization_tree_entry* q_tree,
-                            ByteCursor& cursor, ByteCursor end) {
+                            ByteCursor& cursor, ByteCursor end, bool table_driven) {
   std::uint16_t marker = 0;
   if (int ret = getc_marker_wsq(&marker, MarkerMode::TABLES_OR_SOB, cursor, end)) return ret;
 
@@ -119,6 +255,7 @@ int huffman_decode_data_mem(std::int16_t* coefficients, std::size_t capacity,
   int block = 0;
   huff_decode_limits limits{};
   const std::uint8_t* huffvalues = nullptr;
+  FastSymbols fast;
 
   // The capacity holds one value more than the image so that the single coefficient allowed
   // when the count equals the limit always lands inside the array.
@@ -152,13 +289,23 @@ int huffman_decode_data_mem(std::int16_t* coefficients, std::size_t capacity,
       const huffman_slot& slot = tables.dht.table[table_id];
       if (int ret = build_block_limits(slot, table_id, limits)) return ret;
       huffvalues = slot.huffvalues;
+      if (table_driven) fast.Build(limits, huffvalues);
       reader.cursor = cursor;
       reader.bit_count = 0;
       marker = 0;
     }
 
+    if (table_driven) {
+      if (fast.DecodeCommon(reader, coefficients, written, limit) == FastSymbols::kRunPastLimit) {
+        return past_image_buffer(2);
+      }
+      cursor = reader.cursor;
+    }
     int symbol = 0;
-    int ret = decode_huff_symbol(&symbol, limits, huffvalues, reader, &marker);
+    std::uint16_t escape = 0;
+    int ret = table_driven ? fast.Decode(reader, &symbol, &escape) : FastSymbols::kNotHere;
+    const bool fast_read = ret != FastSymbols::kNotHere;
+    if (!fast_read) ret = decode_huff_symbol(&symbol, limits, huffvalues, reader, &marker);
     cursor = reader.cursor;
     if (ret) return ret;
 
@@ -185,10 +332,14 @@ int huffman_decode_data_mem(std::int16_t* coefficients, std::size_t capacity,
     std::uint16_t value = 0;
     int check = 2;
     if (symbol >= 101) {
-      const int width = (symbol == 101 || symbol == 102 || symbol == 105) ? 8 : 16;
-      ret = getc_nextbits_wsq(&value, nullptr, reader, width);
-      cursor = reader.cursor;
-      if (ret) return ret;
+      if (fast_read) {
+        value = escape;
+      } else {
+        const int width = (symbol == 101 || symbol == 102 || symbol == 105) ? 8 : 16;
+        ret = getc_nextbits_wsq(&value, nullptr, reader, width);
+        cursor = reader.cursor;
+        if (ret) return ret;
+      }
       if (symbol <= 104) {
         const bool negative = symbol == 102 || symbol == 104;
         // A 16-bit value keeps its low 16 bits in the signed coefficient.

@@ -34,8 +34,10 @@ int decode_huff_symbol(int* symbol, const huff_decode_limits& limits,
 
 // Decodes every block up to EOI into `coefficients`, which must hold capacity values
 // (at least width * height + 1, zero-filled). Table segments between blocks update `tables`.
+// With table_driven, symbols away from 0xFF bytes and the end of the data are looked up
+// several bits at a time; the result is the same either way.
 int huffman_decode_data_mem(std::int16_t* coefficients, std::size_t capacity,
                             decoder_tables& tables, const quantization_tree_entry* q_tree,
-                            ByteCursor& cursor, ByteCursor end);
+                            ByteCursor& cursor, ByteCursor end, bool table_driven = true);
 
 }  // namespace ridgeview::codec

@@ -1,6 +1,7 @@
 #include "codec/wsq/decode/wavelet_synthesis.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "codec/common/codec_memory.h"
 #include "codec/common/report.h"
@@ -50,17 +51,15 @@ PassSetup make_setup(int length, int hisize, int losize) {
   return s;
 }
 
-// One line's view: sample k of the input is in[k * step]; positions are sample indices.
 // Positions outside the line (possible only for lines shorter than the filters) are read
 // from the nearest end of the line.
-struct Line {
-  const float* in;
-  float* out;
-  std::ptrdiff_t step;
-  int length;
+int clamp_index(int k, int length) { return std::clamp(k, 0, length - 1); }
 
-  float at(int k) const { return in[std::clamp(k, 0, length - 1) * step]; }
-  float& out_at(int k) const { return out[k * step]; }
+// A term list of at most 128 products (filters have at most 255 taps).
+struct LowTerms {
+  int index[128];
+  float coefficient[128];
+  int count = 0;
 };
 
 // A walker over one half of the line.
@@ -69,12 +68,57 @@ struct Walker {
   bool left;
 };
 
-void low_taps(const Line& line, const PassSetup& s, const float* lo, int losize, int first,
-              int last, const Walker& w, int tap_from, int tap_to, int& out_pos) {
+// Carries out the walkers' steps on one line of real samples: the plain synthesis.
+struct ComputeSink {
+  const float* in;
+  float* out;
+  std::ptrdiff_t step;
+  int length;
+
+  // Low taps store their sum: the first product, then each further product added in turn.
+  void Low(int out_pos, const LowTerms& t) const {
+    float acc = in[t.index[0] * step] * t.coefficient[0];
+    for (int i = 1; i < t.count; ++i) acc = in[t.index[i] * step] * t.coefficient[i] + acc;
+    if (out_pos < length) out[out_pos * step] = acc;
+  }
+  // High taps add to what is there.
+  void High(int out_pos, int index, float coefficient, float sign) const {
+    if (out_pos < length) {
+      float& y = out[out_pos * step];
+      y = (coefficient * in[index * step]) * sign + y;
+    }
+  }
+};
+
+// Records the walkers' steps as a filter plan instead of computing them.
+struct RecordSink {
+  PlanBuilder& builder;
+  int length;
+
+  void Low(int out_pos, const LowTerms& t) const {
+    if (out_pos >= length) return;
+    builder.Store(out_pos, t.index[0], t.coefficient[0]);
+    for (int i = 1; i < t.count; ++i) builder.Add(out_pos, t.index[i], t.coefficient[i]);
+  }
+  void High(int out_pos, int index, float coefficient, float sign) const {
+    if (out_pos >= length) return;
+    // A plan sums plain products; other signs only occur with even-length filters.
+    if (sign != 1.0f) builder.Refuse();
+    builder.Add(out_pos, index, coefficient);
+  }
+};
+
+template <class Sink>
+void low_taps(const Sink& sink, int length, const PassSetup& s, const float* lo, int losize,
+              int first, int last, const Walker& w, int tap_from, int tap_to, int& out_pos) {
   for (int tap = tap_from; tap >= tap_to; --tap) {
     bool left = w.left, right = s.low_right0;
     int p = w.pos, step = w.step;
-    float acc = tap < losize ? line.at(p) * lo[tap] : 0.0f;
+    LowTerms terms;
+    // A tap beyond the filter (tiny filters in a tail) contributes a zero product.
+    terms.index[0] = clamp_index(p, length);
+    terms.coefficient[0] = tap < losize ? lo[tap] : 0.0f;
+    terms.count = 1;
     for (int i = tap + 2; i < losize; i += 2) {
       if (p == first) {
         if (left) {
@@ -93,17 +137,19 @@ void low_taps(const Line& line, const PassSetup& s, const float* lo, int losize,
         }
       }
       p += step;
-      acc = line.at(p) * lo[i] + acc;
+      terms.index[terms.count] = clamp_index(p, length);
+      terms.coefficient[terms.count++] = lo[i];
     }
-    if (out_pos < line.length) line.out_at(out_pos) = acc;
+    sink.Low(out_pos, terms);
     ++out_pos;
   }
 }
 
-void high_taps(const Line& line, const PassSetup& s, const float* hi, int hisize, int first,
-               int last, const Walker& w, float walker_sign, int tap_from, int tap_to,
-               int& out_pos, bool fold_carried, int& carried_fold) {
-  const bool odd_line = line.length % 2 == 1;
+template <class Sink>
+void high_taps(const Sink& sink, int length, const PassSetup& s, const float* hi, int hisize,
+               int first, int last, const Walker& w, float walker_sign, int tap_from,
+               int tap_to, int& out_pos, bool fold_carried, int& carried_fold) {
+  const bool odd_line = length % 2 == 1;
   for (int tap = tap_from; tap >= tap_to; --tap) {
     bool left = w.left, right = s.high_right0;
     int p = w.pos, step = w.step;
@@ -135,25 +181,22 @@ void high_taps(const Line& line, const PassSetup& s, const float* hi, int hisize
           if (s.even_taps) sign = -1.0f;
         }
       }
-      if (out_pos < line.length) {
-        float& out = line.out_at(out_pos);
-        out = (hi[i] * line.at(p)) * sign + out;
-      }
+      sink.High(out_pos, clamp_index(p, length), hi[i], sign);
       p += step;
     }
     ++out_pos;
   }
 }
 
-void synthesize_line(const Line& line, const PassSetup& s, const float* hi, int hisize,
-                     const float* lo, int losize, bool swap_halves) {
-  const int length = line.length;
+// Runs the low and high walkers over one line of `length` samples, handing every sum to the
+// sink. The sink's output starts with its first two samples set to 0 (ComputeSink's caller
+// does that).
+template <class Sink>
+void walk_line(const Sink& sink, int length, const PassSetup& s, const float* hi, int hisize,
+               const float* lo, int losize, bool swap_halves) {
   const bool odd_line = length % 2 == 1;
   const int low_count = odd_line ? (length + 1) / 2 : length / 2;
   const int high_count = odd_line ? low_count - 1 : length / 2;
-
-  line.out_at(0) = 0.0f;
-  if (length > 1) line.out_at(1) = 0.0f;
 
   const int low_first = swap_halves ? high_count : 0;
   const int low_last = low_first + low_count - 1;
@@ -167,7 +210,7 @@ void synthesize_line(const Line& line, const PassSetup& s, const float* hi, int 
   int unused_fold = 0;
 
   for (int n = 0; n < high_count; ++n) {
-    low_taps(line, s, lo, losize, low_first, low_last, low, low.tap, 0, low_out);
+    low_taps(sink, length, s, lo, losize, low_first, low_last, low, low.tap, 0, low_out);
     if (low.pos == low_first) {
       if (low.left) {
         low.step = 0;
@@ -179,7 +222,7 @@ void synthesize_line(const Line& line, const PassSetup& s, const float* hi, int 
     low.pos += low.step;
     low.tap = 1;
 
-    high_taps(line, s, hi, hisize, high_first, high_last, high, high_sign, high.tap, 0,
+    high_taps(sink, length, s, hi, hisize, high_first, high_last, high, high_sign, high.tap, 0,
               high_out, false, unused_fold);
     if (high.pos == high_first) {
       if (high.left) {
@@ -196,18 +239,44 @@ void synthesize_line(const Line& line, const PassSetup& s, const float* hi, int 
 
   // Tails: the last taps of each half that the main loop did not produce.
   const int last_low_tap = odd_line ? (s.low_tap0 == 1 ? 1 : 0) : (s.low_tap0 == 1 ? 2 : 1);
-  low_taps(line, s, lo, losize, low_first, low_last, low, 1, last_low_tap, low_out);
+  low_taps(sink, length, s, lo, losize, low_first, low_last, low, 1, last_low_tap, low_out);
 
   const int last_high_tap = odd_line ? (s.high_tap0 == 1 ? 1 : 0) : (s.high_tap0 == 1 ? 2 : 1);
   if (odd_line && hisize == 2) {
     high.pos -= high.step;
     int fold = 1;
-    high_taps(line, s, hi, hisize, high_first, high_last, high, high_sign, 1, last_high_tap,
+    high_taps(sink, length, s, hi, hisize, high_first, high_last, high, high_sign, 1, last_high_tap,
               high_out, true, fold);
   } else {
-    high_taps(line, s, hi, hisize, high_first, high_last, high, high_sign, 1, last_high_tap,
+    high_taps(sink, length, s, hi, hisize, high_first, high_last, high, high_sign, 1, last_high_tap,
               high_out, false, unused_fold);
   }
+}
+
+// The synthesis filters with the highpass taps negated when the lowpass length is even, as
+// the walkers use them.
+struct SignedFilters {
+  float negated[256];
+  const float* hi;
+  PassSetup setup;
+
+  SignedFilters(int length, const float* hifilt, int hisize, int losize)
+      : setup(make_setup(length, hisize, losize)) {
+    hi = hifilt;
+    if (setup.even_taps) {
+      for (int i = 0; i < hisize; ++i) {
+        negated[i] = static_cast<float>(static_cast<double>(hifilt[i]) * -1.0);
+      }
+      hi = negated;
+    }
+  }
+};
+
+// The extra bytes wsq_reconstruct allocates with its work array for the plans and the row
+// scratch of the fast path.
+std::size_t fast_path_bytes(int width, int height) {
+  const std::int64_t longest = width > height ? width : height;
+  return PlanBuilder::BytesFor(longest) + ScratchFloats(longest) * sizeof(float) + 64;
 }
 
 }  // namespace
@@ -216,26 +285,35 @@ void synthesis_pass(float* output, const float* input, int lines, int length,
                     std::ptrdiff_t line_step, std::ptrdiff_t sample_step, const float* hifilt,
                     int hisize, const float* lofilt, int losize, bool swap_halves) {
   if (lines <= 0 || length <= 0) return;
-  const PassSetup setup = make_setup(length, hisize, losize);
-
-  // With an even lowpass length the highpass taps are used negated.
-  float negated[256];
-  const float* hi = hifilt;
-  if (setup.even_taps) {
-    for (int i = 0; i < hisize; ++i) {
-      negated[i] = static_cast<float>(static_cast<double>(hifilt[i]) * -1.0);
-    }
-    hi = negated;
-  }
-
+  const SignedFilters f(length, hifilt, hisize, losize);
   for (int n = 0; n < lines; ++n) {
-    const Line line{input + n * line_step, output + n * line_step, sample_step, length};
-    synthesize_line(line, setup, hi, hisize, lofilt, losize, swap_halves);
+    const ComputeSink sink{input + n * line_step, output + n * line_step, sample_step, length};
+    sink.out[0] = 0.0f;
+    if (length > 1) sink.out[sample_step] = 0.0f;
+    walk_line(sink, length, f.setup, f.hi, hisize, lofilt, losize, swap_halves);
   }
+}
+
+bool build_synthesis_plan(PlanBuilder& builder, FilterPlan& plan, int length,
+                          const float* hifilt, int hisize, const float* lofilt, int losize,
+                          bool swap_halves) {
+  if (length <= 0 || !builder.Begin(length)) return false;
+  const SignedFilters f(length, hifilt, hisize, losize);
+  if (f.setup.even_taps) return false;
+  walk_line(RecordSink{builder, length}, length, f.setup, f.hi, hisize, lofilt, losize,
+            swap_halves);
+  return builder.Finish(plan, 2, 1);
 }
 
 int wsq_reconstruct(float* image, int width, int height, const wavelet_tree_node* w_tree,
                     int w_treelen, const transform_table& dtt) {
+  return wsq_reconstruct_with(image, width, height, w_tree, w_treelen, dtt,
+                              &BestSimdKernels());
+}
+
+int wsq_reconstruct_with(float* image, int width, int height, const wavelet_tree_node* w_tree,
+                         int w_treelen, const transform_table& dtt,
+                         const SimdKernels* kernels) {
   if (!dtt.lo_defined || !dtt.lofilt) {
     report("ERROR: wsq_reconstruct : Lopass filter coefficients not defined\n");
     return -95;
@@ -244,20 +322,47 @@ int wsq_reconstruct(float* image, int width, int height, const wavelet_tree_node
     report("ERROR: wsq_reconstruct : Hipass filter coefficients not defined\n");
     return -96;
   }
-  CodecPtr<float[]> work(static_cast<float*>(
-      codec_malloc(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
-                   sizeof(float))));
-  if (!work) {
+  // One block: the work array, then the plan storage and row scratch of the fast path.
+  const std::size_t image_bytes =
+      static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * sizeof(float);
+  const std::size_t extra = kernels != nullptr ? fast_path_bytes(width, height) : 0;
+  CodecPtr<unsigned char[]> block(
+      static_cast<unsigned char*>(codec_malloc(image_bytes + extra)));
+  if (!block) {
     report("ERROR : wsq_reconstruct : malloc : fdata1\n");
     return -97;
   }
+  float* work = reinterpret_cast<float*>(block.get());
+  float* scratch = nullptr;
+  std::optional<PlanBuilder> builder;
+  if (kernels != nullptr) {
+    const std::int64_t longest = width > height ? width : height;
+    const std::size_t plan_bytes = PlanBuilder::BytesFor(longest);
+    builder.emplace(block.get() + image_bytes, plan_bytes);
+    scratch = reinterpret_cast<float*>(block.get() + image_bytes + plan_bytes);
+  }
+  const float* hi = dtt.hifilt.get();
+  const float* lo = dtt.lofilt.get();
   for (int node = w_treelen - 1; node >= 0; --node) {
     const wavelet_tree_node& t = w_tree[node];
     float* base = image + static_cast<std::ptrdiff_t>(t.y) * width + t.x;
-    synthesis_pass(work.get(), base, t.dx, t.dy, 1, width, dtt.hifilt.get(), dtt.hisize,
-                   dtt.lofilt.get(), dtt.losize, t.ic != 0);
-    synthesis_pass(base, work.get(), t.dy, t.dx, width, 1, dtt.hifilt.get(), dtt.hisize,
-                   dtt.lofilt.get(), dtt.losize, t.ir != 0);
+    FilterPlan plan;
+    // Columns: the node's columns lie next to each other, one lane each.
+    if (builder && t.dx > 0 &&
+        build_synthesis_plan(*builder, plan, t.dy, hi, dtt.hisize, lo, dtt.losize, t.ic != 0)) {
+      kernels->apply_columns(plan, base, work, width, t.dx, scratch);
+    } else {
+      synthesis_pass(work, base, t.dx, t.dy, 1, width, hi, dtt.hisize, lo, dtt.losize,
+                     t.ic != 0);
+    }
+    // Rows.
+    if (builder && t.dy > 0 &&
+        build_synthesis_plan(*builder, plan, t.dx, hi, dtt.hisize, lo, dtt.losize, t.ir != 0)) {
+      kernels->apply_rows(plan, work, base, width, t.dy, scratch);
+    } else {
+      synthesis_pass(base, work, t.dy, t.dx, width, 1, hi, dtt.hisize, lo, dtt.losize,
+                     t.ir != 0);
+    }
   }
   return 0;
 }

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "codec/wsq/simd_kernels.h"
+#include "codec/wsq/filter_plan.h"
 #include "codec/wsq/segment_readers.h"
 #include "codec/wsq/subband_geometry.h"
 
@@ -13,6 +15,19 @@ namespace ridgeview::codec {
 // -96 when a filter is not defined, -97 when the work array cannot be allocated.
 int wsq_reconstruct(float* image, int width, int height, const wavelet_tree_node* w_tree,
                     int w_treelen, const transform_table& dtt);
+
+// The same with a chosen kernel variant; null runs every pass through synthesis_pass (the
+// plain path the fast kernels are checked against).
+int wsq_reconstruct_with(float* image, int width, int height, const wavelet_tree_node* w_tree,
+                         int w_treelen, const transform_table& dtt,
+                         const SimdKernels* kernels);
+
+// The plan of one synthesis pass over lines of `length` samples: the sums synthesis_pass
+// forms, output by output. False when the filters need steps a plan cannot express (an even
+// lowpass length) or `builder` has too little room.
+bool build_synthesis_plan(PlanBuilder& builder, FilterPlan& plan, int length,
+                          const float* hifilt, int hisize, const float* lofilt, int losize,
+                          bool swap_halves);
 
 // Merges `lines` lines of `length` samples. Line n of the input starts at
 // input + n * line_step, its samples sample_step apart, holding its lowpass half then its

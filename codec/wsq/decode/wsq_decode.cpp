@@ -86,24 +86,24 @@ int find_ppi_wsq(int* ppi, const std::uint8_t* data, std::size_t length) {
 }
 
 void float_to_gray8(std::uint8_t* pixels, const float* values, int width, int height,
-                    float m_shift, float r_scale) {
-  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-  for (std::size_t i = 0; i < count; ++i) {
-    float t = values[i] * r_scale + m_shift;
-    t = static_cast<float>(static_cast<double>(t) + 0.5);
-    if (t < 0.0f) {
-      pixels[i] = 0;
-    } else if (t > 255.0f) {
-      pixels[i] = 255;
-    } else {
-      pixels[i] = static_cast<std::uint8_t>(t);
-    }
-  }
+                    float m_shift, float r_scale, const SimdKernels& kernels) {
+  kernels.to_gray8(values, pixels,
+                   static_cast<std::size_t>(width) * static_cast<std::size_t>(height), m_shift,
+                   r_scale);
 }
 
 int wsq_decode_mem(CodecBytes& pixels, int* width, int* height, int* depth, int* ppi,
                    int* lossy, int* encoder, int* software, const unsigned char* data,
                    std::size_t length) {
+  return wsq_decode_mem_with(DecodeStrategy{}, pixels, width, height, depth, ppi, lossy,
+                             encoder, software, data, length);
+}
+
+int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int* width,
+                        int* height, int* depth, int* ppi, int* lossy, int* encoder,
+                        int* software, const unsigned char* data, std::size_t length) {
+  const SimdKernels& kernels =
+      strategy.kernels != nullptr ? *strategy.kernels : BaselineSimdKernels();
   DecodeState state;  // every decode starts with all tables undefined
   decoder_tables& tables = state.tables;
   ByteCursor cursor = data;
@@ -147,17 +147,19 @@ int wsq_decode_mem(CodecBytes& pixels, int* width, int* height, int* depth, int*
     return -20;
   }
   if (int ret = huffman_decode_data_mem(qdata.get(), capacity, tables, state.q_tree, cursor,
-                                        end)) {
+                                        end, strategy.table_huffman)) {
     return ret;
   }
 
   CodecPtr<float[]> values;
-  if (int ret = unquantize(values, tables.dqt, state.q_tree, Q_TREELEN, qdata.get(), w, h)) {
+  if (int ret = unquantize(values, tables.dqt, state.q_tree, Q_TREELEN, qdata.get(), w, h,
+                           kernels)) {
     return ret;
   }
   qdata.reset();
 
-  if (int ret = wsq_reconstruct(values.get(), w, h, state.w_tree, W_TREELEN, tables.dtt)) {
+  if (int ret = wsq_reconstruct_with(values.get(), w, h, state.w_tree, W_TREELEN, tables.dtt,
+                                     strategy.kernels)) {
     return ret;
   }
 
@@ -166,7 +168,8 @@ int wsq_decode_mem(CodecBytes& pixels, int* width, int* height, int* depth, int*
     report("ERROR: wsq_decode_mem : malloc : cdata\n");
     return -21;
   }
-  float_to_gray8(gray.get(), values.get(), w, h, tables.frm.m_shift, tables.frm.r_scale);
+  float_to_gray8(gray.get(), values.get(), w, h, tables.frm.m_shift, tables.frm.r_scale,
+                 kernels);
   values.reset();
 
   pixels = std::move(gray);

@@ -6,6 +6,8 @@
 #include <cstdint>
 
 #include "codec/nistcom/fet.h"
+#include "codec/wsq/wsq.h"
+#include "codec/wsq/simd_kernels.h"
 
 namespace ridgeview::codec {
 
@@ -24,6 +26,19 @@ int parse_decimal(const char* text);
 // t = v * r_scale + m_shift (single), + 0.5 in double rounded to single, clamped to 0..255
 // and truncated.
 void float_to_gray8(std::uint8_t* pixels, const float* values, int width, int height,
-                    float m_shift, float r_scale);
+                    float m_shift, float r_scale,
+                    const SimdKernels& kernels = BestSimdKernels());
+
+// How wsq_decode_mem does its work; every choice gives the same pixels. Tests decode with
+// the plain choices to check the fast ones bit for bit.
+struct DecodeStrategy {
+  const SimdKernels* kernels = &BestSimdKernels();  // null: plain synthesis loops
+  bool table_huffman = true;                          // false: bit-by-bit Huffman decoding
+};
+
+// wsq_decode_mem with a chosen strategy.
+int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int* width,
+                        int* height, int* depth, int* ppi, int* lossy, int* encoder,
+                        int* software, const unsigned char* data, std::size_t length);
 
 }  // namespace ridgeview::codec

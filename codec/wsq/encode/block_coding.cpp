@@ -7,7 +7,7 @@
 namespace ridgeview::codec {
 namespace {
 
-void store_byte(code_bit_writer& w, unsigned char byte) {
+inline void store_byte(code_bit_writer& w, unsigned char byte) {
   if (w.size >= w.capacity) {
     w.overflow = true;
     return;
@@ -15,32 +15,33 @@ void store_byte(code_bit_writer& w, unsigned char byte) {
   w.out[w.size++] = byte;
 }
 
-// Stores a completed byte, stuffing 0x00 after 0xFF so that no marker appears in the data.
-void emit_byte(code_bit_writer& w) {
-  const auto byte = static_cast<unsigned char>(w.current);
-  store_byte(w, byte);
-  if (byte == 0xFF) store_byte(w, 0x00);
-  w.bit_position = 7;
-  w.current = 0;
+// Stores the completed bytes among the pending bits, stuffing 0x00 after 0xFF so that no
+// marker appears in the data.
+inline void emit_bytes(code_bit_writer& w) {
+  while (w.pending >= 8) {
+    w.pending -= 8;
+    const auto byte = static_cast<unsigned char>(w.bits >> w.pending);
+    store_byte(w, byte);
+    if (byte == 0xFF) store_byte(w, 0x00);
+  }
 }
 
 }  // namespace
 
 void put_code_bits(code_bit_writer& w, std::uint16_t value, int n) {
+  if (n <= 0) return;
   if (n > 16) n = 16;  // codes and escape values have at most 16 bits
-  for (int i = n - 1; i >= 0; --i) {
-    w.current = ((w.current << 1) | ((value >> i) & 1u)) & 0xFFu;
-    if (--w.bit_position < 0) emit_byte(w);
-  }
+  w.bits = (w.bits << n) | (value & ((1u << n) - 1u));
+  w.pending += n;
+  emit_bytes(w);
 }
 
 void flush_code_bits(code_bit_writer& w) {
-  if (w.bit_position == 7) return;
-  while (w.bit_position >= 0) {
-    w.current = ((w.current << 1) | 1u) & 0xFFu;
-    --w.bit_position;
-  }
-  emit_byte(w);
+  if (w.pending == 0) return;
+  const int pad = 8 - w.pending;
+  w.bits = (w.bits << pad) | ((1u << pad) - 1u);
+  w.pending = 8;
+  emit_bytes(w);
 }
 
 int compress_block(unsigned char* out, std::size_t capacity, std::size_t* size,

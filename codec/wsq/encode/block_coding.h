@@ -15,9 +15,9 @@ namespace ridgeview::codec {
 struct code_bit_writer {
   unsigned char* out = nullptr;
   std::size_t capacity = 0;
-  std::size_t size = 0;    // bytes written, stuffed bytes included
-  int bit_position = 7;    // next bit of `current`, 7 = most significant
-  unsigned current = 0;    // the byte being assembled
+  std::size_t size = 0;     // bytes written, stuffed bytes included
+  std::uint64_t bits = 0;   // pending bits in the low `pending` bits, oldest first
+  int pending = 0;          // 0..7 between calls: bits of a byte not yet complete
   bool overflow = false;
 };
 

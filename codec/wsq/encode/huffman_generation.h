@@ -32,28 +32,40 @@ int zero_run_symbol(std::uint32_t run, int max_zrun);
 // Calls emit(symbol, extra) for each symbol of a block in order; extra is the value that
 // follows an escape symbol (the magnitude for 101..104, the run length for 105 and 106).
 // Zero runs are maximal, cut after 65535 zeros, and end at the end of the block.
+// Length of the stretch of zero coefficients that starts at coefficients[i].
+inline std::size_t zero_stretch(const std::int16_t* coefficients, std::size_t i,
+                                std::size_t count) {
+  const std::size_t start = i;
+  // Four coefficients at a time while all four are zero.
+  while (i + 4 <= count) {
+    std::uint64_t word;
+    __builtin_memcpy(&word, coefficients + i, sizeof word);
+    if (word != 0) break;
+    i += 4;
+  }
+  while (i < count && coefficients[i] == 0) ++i;
+  return i - start;
+}
+
 template <class Emit>
 void for_each_block_symbol(const std::int16_t* coefficients, std::size_t count, int max_coeff,
                            int max_zrun, Emit&& emit) {
-  std::uint32_t run = 0;
-  for (std::size_t i = 0; i < count; ++i) {
+  std::size_t i = 0;
+  while (i < count) {
     const int v = coefficients[i];
     if (v == 0) {
-      if (run == 65535) {
-        emit(zero_run_symbol(run, max_zrun), run);
-        run = 0;
-      }
-      ++run;
+      // A stretch of z zeros: runs of 65535 while that many remain, then the rest.
+      std::size_t z = zero_stretch(coefficients, i, count);
+      i += z;
+      for (; z > 65535; z -= 65535) emit(zero_run_symbol(65535, max_zrun), 65535u);
+      emit(zero_run_symbol(static_cast<std::uint32_t>(z), max_zrun),
+           static_cast<std::uint32_t>(z));
       continue;
-    }
-    if (run > 0) {
-      emit(zero_run_symbol(run, max_zrun), run);
-      run = 0;
     }
     emit(coefficient_symbol(coefficients[i], max_coeff),
          static_cast<std::uint32_t>(v < 0 ? -v : v));
+    ++i;
   }
-  if (run > 0) emit(zero_run_symbol(run, max_zrun), run);
 }
 
 // 257 counters: symbol counts of the block, entry 256 = 1. -48 when out of memory.

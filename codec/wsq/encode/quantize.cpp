@@ -75,18 +75,10 @@ float allocate_bits(float r, const float qp[Q_TREELEN], const float sigma[Q_TREE
 
 }  // namespace
 
-std::int16_t low16_of_truncated(double t) {
-  if (!std::isfinite(t)) return 0;
-  double r = std::fmod(std::trunc(t), 65536.0);  // exact, in (-65536, 65536)
-  if (r < 0) r += 65536.0;
-  const auto bits = static_cast<std::uint16_t>(static_cast<std::uint32_t>(r));
-  return static_cast<std::int16_t>(bits);
-}
-
 std::int16_t quantize_coefficient(float v, float q, float h) {
-  if (-h <= v && v <= h) return 0;
-  if (v > 0) return low16_of_truncated(static_cast<double>((v - h) / q) + 1.0);
-  return low16_of_truncated(static_cast<double>((v + h) / q) - 1.0);
+  std::int16_t out = 0;
+  BaselineSimdKernels().quantize(&v, &out, 1, q, h);
+  return out;
 }
 
 float subband_variance(const float* data, std::size_t width, std::int32_t x, std::int32_t y,
@@ -130,7 +122,7 @@ void subband_variances(quant_params& params, const quantization_tree_entry (&q_t
 
 int quantize_wsq(CoefficientArray& sip, std::size_t* count, quant_params& params,
                  const quantization_tree_entry (&q_tree)[Q_TREELEN], const float* fdata,
-                 std::size_t width, std::size_t height) {
+                 std::size_t width, std::size_t height, const SimdKernels& kernels) {
   for (int k = 0; k < Q_TREELEN; ++k) {
     params.q[k] = 0.0f;
     params.z[k] = 0.0f;
@@ -182,9 +174,8 @@ int quantize_wsq(CoefficientArray& sip, std::size_t* count, quant_params& params
     const quantization_tree_entry& e = q_tree[k];
     for (std::int32_t row = 0; row < e.ly; ++row) {
       const float* p = fdata + (static_cast<std::size_t>(e.y) + row) * width + e.x;
-      for (std::int32_t col = 0; col < e.lx; ++col) {
-        dst[n++] = quantize_coefficient(p[col], q, h);
-      }
+      kernels.quantize(p, dst + n, static_cast<std::size_t>(e.lx), q, h);
+      n += static_cast<std::size_t>(e.lx);
     }
   }
   sip = std::move(out);

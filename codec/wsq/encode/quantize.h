@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "codec/common/codec_memory.h"
+#include "codec/wsq/simd_kernels.h"
 #include "codec/wsq/subband_geometry.h"
 #include "codec/wsq/wsq_format.h"
 
@@ -36,9 +37,11 @@ void subband_variances(quant_params& params, const quantization_tree_entry (&q_t
 // new array of width * height values (only the first *count are meaningful; subbands in
 // order 0..59, each row by row). Returns 0, or -90 when the array cannot be allocated
 // (then nothing is allocated and the outputs are untouched, q and z aside).
+// `kernels` selects the instruction set (all give the same values).
 int quantize_wsq(CoefficientArray& sip, std::size_t* count, quant_params& params,
                  const quantization_tree_entry (&q_tree)[Q_TREELEN], const float* fdata,
-                 std::size_t width, std::size_t height);
+                 std::size_t width, std::size_t height,
+                 const SimdKernels& kernels = BestSimdKernels());
 
 // Number of quantized values in each block (subbands 0..18, 19..51, 52..59). Cannot fail.
 void block_coefficient_counts(std::int64_t sizes[3], const quant_params& params,
@@ -48,9 +51,5 @@ void block_coefficient_counts(std::int64_t sizes[3], const quant_params& params,
 // Quantized value of coefficient v for bin width q and half zero-bin h: 0 when -h <= v <= h,
 // else (v -+ h) / q in single precision, then +-1.0 in double, truncated to its low 16 bits.
 std::int16_t quantize_coefficient(float v, float q, float h);
-
-// The value stored for a truncated quantizer output t: its low 16 bits in two's complement
-// (0 for NaN). Defined for every double without overflow.
-std::int16_t low16_of_truncated(double t);
 
 }  // namespace ridgeview::codec

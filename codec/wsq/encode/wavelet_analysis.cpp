@@ -2,6 +2,10 @@
 
 #include "codec/common/codec_memory.h"
 #include "codec/common/report.h"
+#include "codec/wsq/filter_plan.h"
+#include "codec/wsq/simd_kernels.h"
+
+#include <optional>
 
 namespace ridgeview::codec {
 namespace {
@@ -53,23 +57,82 @@ void analysis_pass(float* out, const float* in, std::int64_t line_count, std::in
   }
 }
 
+bool build_analysis_plan(PlanBuilder& builder, FilterPlan& plan, std::int64_t n,
+                         const float* hifilt, int hi_len, const float* lofilt, int lo_len,
+                         bool invert) {
+  if (n <= 0 || n > 0x7FFFFFFF || lo_len > kMaxPlanTerms || hi_len > kMaxPlanTerms ||
+      lo_len < 1 || hi_len < 1 || !builder.Begin(static_cast<std::int32_t>(n))) {
+    return false;
+  }
+  const std::int64_t nl = (n + 1) / 2;
+  const std::int64_t nh = n / 2;
+  const std::int64_t lo_base = invert ? nh : 0;
+  const std::int64_t hi_base = invert ? 0 : nl;
+  auto add_output = [&](std::int64_t position, std::int64_t centre, const float* filt, int len) {
+    const auto k = static_cast<std::int32_t>(position);
+    const std::int64_t first = centre - (len - 1) / 2;
+    builder.Store(k, static_cast<std::int32_t>(extension_index(first, n)), filt[0]);
+    for (int i = 1; i < len; ++i) {
+      builder.Add(k, static_cast<std::int32_t>(extension_index(first + i, n)), filt[i]);
+    }
+  };
+  for (std::int64_t k = 0; k < nl; ++k) add_output(lo_base + k, 2 * k, lofilt, lo_len);
+  for (std::int64_t k = 0; k < nh; ++k) add_output(hi_base + k, 2 * k + 1, hifilt, hi_len);
+  return builder.Finish(plan, 1, 2);
+}
+
 int wsq_decompose(float* fdata, std::size_t width, std::size_t height,
                   const wavelet_tree_node (&w_tree)[W_TREELEN], const float* hifilt,
                   int hi_len, const float* lofilt, int lo_len) {
-  CodecPtr<float[]> fdata1(static_cast<float*>(codec_malloc(width * height * sizeof(float))));
-  if (!fdata1) {
+  return wsq_decompose_with(fdata, width, height, w_tree, hifilt, hi_len, lofilt, lo_len,
+                            &BestSimdKernels());
+}
+
+int wsq_decompose_with(float* fdata, std::size_t width, std::size_t height,
+                       const wavelet_tree_node (&w_tree)[W_TREELEN], const float* hifilt,
+                       int hi_len, const float* lofilt, int lo_len,
+                       const SimdKernels* kernels) {
+  // One block: the scratch image, then the plan storage and filter scratch of the fast path.
+  const std::size_t image_bytes = width * height * sizeof(float);
+  const std::size_t longest = width > height ? width : height;
+  const std::size_t plan_bytes = kernels != nullptr ? PlanBuilder::BytesFor(
+                                                          static_cast<std::int64_t>(longest))
+                                                    : 0;
+  const std::size_t scratch_bytes =
+      kernels != nullptr ? ScratchFloats(static_cast<std::int64_t>(longest)) * sizeof(float) : 0;
+  CodecPtr<unsigned char[]> block(
+      static_cast<unsigned char*>(codec_malloc(image_bytes + plan_bytes + scratch_bytes)));
+  if (!block) {
     report("ERROR : wsq_decompose : malloc : fdata1\n");
     return -94;
+  }
+  float* fdata1 = reinterpret_cast<float*>(block.get());
+  std::optional<PlanBuilder> builder;
+  float* scratch = nullptr;
+  if (kernels != nullptr) {
+    builder.emplace(block.get() + image_bytes, plan_bytes);
+    scratch = reinterpret_cast<float*>(block.get() + image_bytes + plan_bytes);
   }
   const auto pitch = static_cast<std::ptrdiff_t>(width);
   for (int node = 0; node < W_TREELEN; ++node) {
     const wavelet_tree_node& t = w_tree[node];
     float* base = fdata + static_cast<std::ptrdiff_t>(t.y) * pitch + t.x;
+    FilterPlan plan;
     // Rows of the node into the top-left corner of the scratch image, then its columns back.
-    analysis_pass(fdata1.get(), base, t.dy, t.dx, pitch, 1, hifilt, hi_len, lofilt, lo_len,
-                  t.ir != 0);
-    analysis_pass(base, fdata1.get(), t.dx, t.dy, 1, pitch, hifilt, hi_len, lofilt, lo_len,
-                  t.ic != 0);
+    if (builder && t.dy > 0 &&
+        build_analysis_plan(*builder, plan, t.dx, hifilt, hi_len, lofilt, lo_len, t.ir != 0)) {
+      kernels->apply_rows(plan, base, fdata1, pitch, t.dy, scratch);
+    } else {
+      analysis_pass(fdata1, base, t.dy, t.dx, pitch, 1, hifilt, hi_len, lofilt, lo_len,
+                    t.ir != 0);
+    }
+    if (builder && t.dx > 0 &&
+        build_analysis_plan(*builder, plan, t.dy, hifilt, hi_len, lofilt, lo_len, t.ic != 0)) {
+      kernels->apply_columns(plan, fdata1, base, pitch, t.dx, scratch);
+    } else {
+      analysis_pass(base, fdata1, t.dx, t.dy, 1, pitch, hifilt, hi_len, lofilt, lo_len,
+                    t.ic != 0);
+    }
   }
   return 0;
 }

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "codec/wsq/filter_plan.h"
+#include "codec/wsq/simd_kernels.h"
 #include "codec/wsq/subband_geometry.h"
 
 namespace ridgeview::codec {
@@ -40,5 +42,19 @@ void analysis_pass(float* out, const float* in, std::int64_t line_count, std::in
 int wsq_decompose(float* fdata, std::size_t width, std::size_t height,
                   const wavelet_tree_node (&w_tree)[W_TREELEN], const float* hifilt,
                   int hi_len, const float* lofilt, int lo_len);
+
+// The same with a chosen kernel variant; null runs every pass through analysis_pass (the
+// plain path the fast kernels are checked against). Same results either way.
+int wsq_decompose_with(float* fdata, std::size_t width, std::size_t height,
+                       const wavelet_tree_node (&w_tree)[W_TREELEN], const float* hifilt,
+                       int hi_len, const float* lofilt, int lo_len,
+                       const SimdKernels* kernels);
+
+// The plan of one analysis pass over lines of n samples: the sums analysis_pass forms,
+// output by output. False when the filters are longer than a plan holds or `builder` has too
+// little room.
+bool build_analysis_plan(PlanBuilder& builder, FilterPlan& plan, std::int64_t n,
+                         const float* hifilt, int hi_len, const float* lofilt, int lo_len,
+                         bool invert);
 
 }  // namespace ridgeview::codec

@@ -13,6 +13,7 @@
 #include "codec/wsq/encode/quantize.h"
 #include "codec/wsq/encode/segment_writers.h"
 #include "codec/wsq/encode/wavelet_analysis.h"
+#include "codec/wsq/encode/wsq_encode.h"
 #include "codec/wsq/subband_geometry.h"
 #include "codec/wsq/wsq.h"
 #include "codec/wsq/wsq_format.h"
@@ -60,7 +61,10 @@ int check_arguments(const unsigned char* pixels, std::size_t* length, int width,
 }
 
 // Normalizes and decomposes the image, then quantizes it; fdata lives only in here.
-int transform_and_quantize(encode_context& ctx, const unsigned char* pixels) {
+int transform_and_quantize(encode_context& ctx, const unsigned char* pixels,
+                           const EncodeStrategy& strategy) {
+  const SimdKernels& kernels =
+      strategy.kernels != nullptr ? *strategy.kernels : BaselineSimdKernels();
   // fdata and the decomposition's scratch image are the peak: 8 bytes per pixel.
   if (ctx.num_pix > codec_memory_budget() / 8) {
     report("ERROR : wsq_encode_1 : malloc : fdata\n");
@@ -71,19 +75,19 @@ int transform_and_quantize(encode_context& ctx, const unsigned char* pixels) {
     report("ERROR : wsq_encode_1 : malloc : fdata\n");
     return -10;
   }
-  conv_img_2_flt(fdata.get(), &ctx.m_shift, &ctx.r_scale, pixels, ctx.num_pix);
+  conv_img_2_flt(fdata.get(), &ctx.m_shift, &ctx.r_scale, pixels, ctx.num_pix, kernels);
 
   build_wavelet_tree(ctx.w_tree, static_cast<std::int32_t>(ctx.width),
                      static_cast<std::int32_t>(ctx.height));
   build_quantization_tree(ctx.q_tree, ctx.w_tree);
 
-  int ret = wsq_decompose(fdata.get(), ctx.width, ctx.height, ctx.w_tree, wsq_hifilt,
-                          WSQ_HIFILT_LEN, wsq_lofilt, WSQ_LOFILT_LEN);
+  int ret = wsq_decompose_with(fdata.get(), ctx.width, ctx.height, ctx.w_tree, wsq_hifilt,
+                               WSQ_HIFILT_LEN, wsq_lofilt, WSQ_LOFILT_LEN, strategy.kernels);
   if (ret != 0) return ret;
 
   subband_variances(ctx.params, ctx.q_tree, fdata.get(), ctx.width);
   return quantize_wsq(ctx.sip, &ctx.sip_count, ctx.params, ctx.q_tree, fdata.get(),
-                      ctx.width, ctx.height);
+                      ctx.width, ctx.height, kernels);
 }
 
 // SOI, the comments, DTT, DQT and SOF.
@@ -155,8 +159,15 @@ int write_blocks(encode_context& ctx, wsq_output& out) {
 }  // namespace
 
 int wsq_encode_1(CodecBytes& wsq_data, std::size_t* length, float r,
-                 const unsigned char* pixels, int width, int height, int /*depth*/, int ppi,
+                 const unsigned char* pixels, int width, int height, int depth, int ppi,
                  const char* comment_text) {
+  return wsq_encode_1_with(EncodeStrategy{}, wsq_data, length, r, pixels, width, height, depth,
+                           ppi, comment_text);
+}
+
+int wsq_encode_1_with(const EncodeStrategy& strategy, CodecBytes& wsq_data,
+                      std::size_t* length, float r, const unsigned char* pixels, int width,
+                      int height, int /*depth*/, int ppi, const char* comment_text) {
   int ret = check_arguments(pixels, length, width, height, comment_text);
   if (ret != 0) return ret;
 
@@ -166,7 +177,7 @@ int wsq_encode_1(CodecBytes& wsq_data, std::size_t* length, float r,
   ctx.num_pix = ctx.width * ctx.height;
   ctx.params.r = r;
 
-  ret = transform_and_quantize(ctx, pixels);
+  ret = transform_and_quantize(ctx, pixels, strategy);
   if (ret != 0) return ret;
 
   block_coefficient_counts(ctx.block_sizes, ctx.params, ctx.w_tree, ctx.q_tree);

@@ -1,0 +1,103 @@
+#include "codec/wsq/filter_plan.h"
+
+namespace ridgeview::codec {
+
+std::size_t PlanBuilder::BytesFor(std::int64_t max_length) {
+  const auto n = static_cast<std::size_t>(max_length < 1 ? 1 : max_length);
+  // Per output: its slot while building, and at most one run and kMaxPlanTerms terms after.
+  return n * (sizeof(Slot) + sizeof(FilterRun) + kMaxPlanTerms * sizeof(FilterTerm)) + 64;
+}
+
+PlanBuilder::PlanBuilder(void* storage, std::size_t bytes) {
+  const std::size_t per = sizeof(Slot) + sizeof(FilterRun) + kMaxPlanTerms * sizeof(FilterTerm);
+  const std::size_t n = bytes > 64 ? (bytes - 64) / per : 0;
+  capacity_ = static_cast<std::int32_t>(n > 0x7FFFFFFF ? 0x7FFFFFFF : n);
+  auto* base = static_cast<unsigned char*>(storage);
+  slots_ = reinterpret_cast<Slot*>(base);
+  runs_ = reinterpret_cast<FilterRun*>(base + n * sizeof(Slot));
+  out_terms_ = reinterpret_cast<FilterTerm*>(base + n * (sizeof(Slot) + sizeof(FilterRun)));
+}
+
+bool PlanBuilder::Begin(std::int32_t length) {
+  ok_ = length > 0 && length <= capacity_;
+  length_ = ok_ ? length : 0;
+  for (std::int32_t k = 0; k < length_; ++k) slots_[k].count = -1;
+  return ok_;
+}
+
+void PlanBuilder::Store(std::int32_t k, std::int32_t index, float coefficient) {
+  if (!ok_ || k < 0 || k >= length_) return;
+  slots_[k].count = 1;
+  slots_[k].terms[0] = {index, coefficient};
+}
+
+void PlanBuilder::Add(std::int32_t k, std::int32_t index, float coefficient) {
+  if (!ok_ || k < 0 || k >= length_) return;
+  Slot& s = slots_[k];
+  if (s.count < 1 || s.count >= kMaxPlanTerms) {
+    ok_ = false;
+    return;
+  }
+  s.terms[s.count++] = {index, coefficient};
+}
+
+bool PlanBuilder::Finish(FilterPlan& plan, std::int32_t output_step, std::int32_t index_step) {
+  if (!ok_ || output_step < 1 || output_step > 2) return false;
+  for (std::int32_t k = 0; k < length_; ++k) {
+    if (slots_[k].count < 1) return false;
+  }
+  // Each output either continues the run of the output `output_step` places before it (same
+  // coefficients, every index `index_step` further) or starts a new run.
+  std::int32_t run_count = 0, term_count = 0;
+  std::int32_t open_run[2] = {-1, -1};  // per class of k modulo output_step
+  for (std::int32_t k = 0; k < length_; ++k) {
+    const Slot& s = slots_[k];
+    const int cls = k % output_step;
+    const std::int32_t r = open_run[cls];
+    if (r >= 0) {
+      FilterRun& run = runs_[r];
+      const FilterTerm* t = out_terms_ + run.term_begin;
+      bool same = run.term_count == s.count && run.first + run.count * output_step == k;
+      for (std::int32_t i = 0; same && i < s.count; ++i) {
+        same = t[i].coefficient == s.terms[i].coefficient &&
+               t[i].index + run.count * index_step == s.terms[i].index;
+      }
+      if (same) {
+        ++run.count;
+        continue;
+      }
+    }
+    FilterRun& run = runs_[run_count];
+    run = {k, output_step, 1, term_count, s.count, index_step};
+    for (std::int32_t i = 0; i < s.count; ++i) out_terms_[term_count++] = s.terms[i];
+    open_run[cls] = run_count++;
+  }
+  plan.length = length_;
+  plan.runs = runs_;
+  plan.run_count = run_count;
+  plan.terms = out_terms_;
+  plan.term_count = term_count;
+  return true;
+}
+
+void apply_plan_plain(const FilterPlan& plan, const float* in, float* out, std::int64_t lines,
+                      std::ptrdiff_t line_step, std::ptrdiff_t sample_step) {
+  for (std::int64_t l = 0; l < lines; ++l) {
+    const float* x = in + l * line_step;
+    float* y = out + l * line_step;
+    for (std::int32_t ri = 0; ri < plan.run_count; ++ri) {
+      const FilterRun& run = plan.runs[ri];
+      const FilterTerm* t = plan.terms + run.term_begin;
+      for (std::int32_t r = 0; r < run.count; ++r) {
+        const std::int32_t shift = r * run.index_step;
+        float acc = x[(t[0].index + shift) * sample_step] * t[0].coefficient;
+        for (std::int32_t i = 1; i < run.term_count; ++i) {
+          acc = acc + x[(t[i].index + shift) * sample_step] * t[i].coefficient;
+        }
+        y[(run.first + r * run.step) * sample_step] = acc;
+      }
+    }
+  }
+}
+
+}  // namespace ridgeview::codec

@@ -1,0 +1,89 @@
+// One-dimensional filtering plans shared by wavelet analysis and synthesis.
+//
+// A plan lists, for every output sample of a line, the input samples and coefficients whose
+// products are summed into it, in the order they are summed: out = p0; out = out + p1; ...
+// with each product x[index] * coefficient rounded to single precision and every sum
+// rounded too. Applying a plan to many lines at once (one SIMD lane per line) repeats exactly
+// that order in every lane, so the fast kernels give the same bits as the plain loops.
+//
+// Outputs whose terms only shift by a fixed number of input samples from one output to the
+// next (every second output of a synthesis, every output of one half of an analysis, in the
+// interior of a line) are stored once as a run.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "codec/common/codec_memory.h"
+
+namespace ridgeview::codec {
+
+inline constexpr int kMaxPlanTerms = 16;  // longest sum a plan may hold per output
+
+struct FilterTerm {
+  std::int32_t index;  // input sample (of output `first` of the run; + r for the r-th)
+  float coefficient;
+};
+
+// Outputs first, first + step, ..., `count` of them; the r-th sums the run's terms with
+// every index increased by r * index_step.
+struct FilterRun {
+  std::int32_t first;
+  std::int32_t step;
+  std::int32_t count;
+  std::int32_t term_begin;
+  std::int32_t term_count;  // 1..kMaxPlanTerms
+  std::int32_t index_step;
+};
+
+// A plan over caller-provided storage (see PlanArena).
+struct FilterPlan {
+  std::int32_t length = 0;  // samples per line (input and output)
+  FilterRun* runs = nullptr;
+  std::int32_t run_count = 0;
+  FilterTerm* terms = nullptr;
+  std::int32_t term_count = 0;
+};
+
+// Collects the terms of each output of one line while a plan is being built, then compresses
+// them into runs. Storage comes from one caller-owned block (sized by BytesFor) so that a
+// transform makes a single allocation for everything.
+class PlanBuilder {
+ public:
+  // Bytes of storage needed for lines of up to `max_length` samples.
+  static std::size_t BytesFor(std::int64_t max_length);
+
+  PlanBuilder(void* storage, std::size_t bytes);
+
+  // Starts a plan for lines of `length` samples; every output starts unset.
+  bool Begin(std::int32_t length);
+  // Output k is replaced by the single product term (index, coefficient).
+  void Store(std::int32_t k, std::int32_t index, float coefficient);
+  // A product term is added to output k (after its store).
+  void Add(std::int32_t k, std::int32_t index, float coefficient);
+  // Marks the plan unusable (a step the plans cannot express).
+  void Refuse() { ok_ = false; }
+  // The compressed plan, or false when some output was never stored, was added to before its
+  // store, or has more than kMaxPlanTerms terms. Runs join outputs `output_step` apart whose
+  // term indices differ by `index_step`.
+  bool Finish(FilterPlan& plan, std::int32_t output_step, std::int32_t index_step);
+
+ private:
+  struct Slot {
+    std::int32_t count;  // terms so far; -1 while unset
+    FilterTerm terms[kMaxPlanTerms];
+  };
+  Slot* slots_ = nullptr;
+  std::int32_t capacity_ = 0;  // slots available
+  FilterRun* runs_ = nullptr;
+  FilterTerm* out_terms_ = nullptr;
+  std::int32_t length_ = 0;
+  bool ok_ = false;
+};
+
+// Plain application, the reference for the fast kernels: line l's sample j is at
+// in[l * line_step + j * sample_step]; outputs go to the same layout in `out`.
+void apply_plan_plain(const FilterPlan& plan, const float* in, float* out, std::int64_t lines,
+                      std::ptrdiff_t line_step, std::ptrdiff_t sample_step);
+
+}  // namespace ridgeview::codec
