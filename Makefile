@@ -44,5 +44,11 @@ fuzz:
 	cmake --build --preset fuzz
 	scripts/run-fuzzers $(FUZZ_SECONDS)
 
+# Installs the viewer for this user only: the executable into ~/.local/bin, then its desktop
+# entry and the WSQ MIME type into ~/.local/share. Nothing outside the home is touched.
+install: build
+	install -D -m 755 build/bin/ridgeview "$(HOME)/.local/bin/ridgeview"
+	build/bin/ridgeview-install-desktop "$(HOME)/.local/bin/ridgeview"
+
 clean:
 	rm -rf build build-asan build-fuzz build-bench

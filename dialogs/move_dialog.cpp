@@ -1,0 +1,90 @@
+#include "dialogs/move_dialog.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "dialogs/program_location.h"
+
+namespace ridgeview::dialogs {
+namespace {
+
+QLabel* NamedLabel(const QString& text, const char* id, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QString::fromLatin1(id));
+  return label;
+}
+
+}  // namespace
+
+MoveDialog::MoveDialog(QWidget* owner, std::string programPath, MoveDialogContext context)
+    : QDialog(owner), programPath_(std::move(programPath)), context_(std::move(context)) {
+  setWindowTitle(QStringLiteral("Move Ridgeview"));
+  setModal(true);
+  auto* layout = new QVBoxLayout(this);
+
+  auto* group = new QGroupBox(QStringLiteral("Ridgeview present location"), this);
+  group->setObjectName(QStringLiteral("1025"));
+  auto* groupLayout = new QVBoxLayout(group);
+  QLabel* path = NamedLabel(QString::fromStdString(programPath_), "1010", group);
+  path->setWordWrap(true);
+  path->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  groupLayout->addWidget(path);
+  layout->addWidget(group, 1);
+
+  auto* description = new QLabel(
+      QStringLiteral("To register Ridgeview as default program for image files, Ridgeview.exe "
+                     "must be moved to the  \\Windows folder.\nTap Move to proceed, or Cancel."),
+      this);
+  description->setObjectName(QStringLiteral("description"));
+  description->setWordWrap(true);
+  layout->addWidget(description, 1);
+
+  shortcut_ = new QCheckBox(QStringLiteral("Create a shortcut at present location      "), this);
+  shortcut_->setObjectName(QStringLiteral("1007"));
+  shortcut_->setChecked(true);
+  layout->addWidget(shortcut_);
+
+  auto* row = new QHBoxLayout;
+  row->addWidget(NamedLabel(QStringLiteral("Move Ridgeview to Windows folder"), "1026", this));
+  row->addStretch(1);
+  move_ = new QPushButton(QStringLiteral("Move"), this);
+  move_->setObjectName(QStringLiteral("1005"));
+  move_->setDefault(true);
+  cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+  cancel_->setObjectName(QStringLiteral("2"));
+  row->addWidget(move_);
+  row->addWidget(cancel_);
+  layout->addLayout(row);
+
+  connect(move_, &QPushButton::clicked, this, &MoveDialog::Move);
+  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void MoveDialog::Move() {
+  const std::string target = context_.programFolder + "/" + FileNameOf(programPath_);
+  const bool folderReady = !context_.programFolder.empty() && MakeFolders(context_.programFolder);
+  if (!folderReady || MoveFileNoReplace(programPath_, target, context_.moveOps) != 0) {
+    context_.messages->Show(kMoveFailedText, kProgramCaption, document::MessageIcon::Error);
+    return;
+  }
+  movedTo_ = target;
+  if (shortcut_->isChecked() && CreateShortcut(ShortcutPathFor(programPath_), target) != 0) {
+    context_.messages->Show(kShortcutFailedText, kProgramCaption, document::MessageIcon::Warning);
+  }
+  accept();
+}
+
+MoveOutcome RunMoveDialog(QWidget* owner, const std::string& programPath,
+                          const MoveDialogContext& context) {
+  MoveDialog dialog(owner, programPath, context);
+  MoveOutcome outcome;
+  outcome.accepted = dialog.exec() == QDialog::Accepted;
+  outcome.programPath = outcome.accepted ? dialog.MovedTo() : programPath;
+  return outcome;
+}
+
+}  // namespace ridgeview::dialogs

@@ -1,0 +1,66 @@
+// The texts of the properties sheet, computed without any widget: what the File, Image and
+// View pages show for a path, a file's facts, an image header and the view's numbers.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "document/image.h"
+
+namespace ridgeview::dialogs {
+
+// File page.
+
+// "WSQ Image" when the path contains ".wsq" anywhere (case-sensitive), else the desktop's
+// type name for the file.
+std::string FileTypeText(std::string_view path, std::string_view desktopTypeName);
+// Location: the path before its last '/', empty when it has none. Name: the part after it.
+std::string LocationText(std::string_view path);
+std::string NameText(std::string_view path);
+
+// What the file system says about a file.
+struct FileFacts {
+  bool found = false;
+  std::uint64_t size = 0;
+  bool readOnly = false;
+  // Seconds since the epoch of the file's birth where the file system records one (statx),
+  // else of its last status change; none when the file was not found.
+  std::optional<std::int64_t> created;
+};
+
+// Reads the facts of the file at `path` (following symbolic links). A file is read-only
+// when this user may not write it: write access is refused, or the permission bits that
+// apply to the user (owner, group or other) have no write bit, which also covers the
+// superuser, whom access() never refuses.
+FileFacts ReadFileFacts(const std::string& path);
+
+// Size: the low 32 bits of the size as a signed decimal number; "0" when not found.
+std::string FileSizeText(const FileFacts& facts);
+// Attributes: "Read-only" for a read-only file, else empty (also when not found). The other
+// attributes of the list (encrypted, compressed, archive) have no Linux counterpart.
+std::string AttributesText(const FileFacts& facts);
+
+// Image and View pages.
+
+// "(h) %d x (v) %d".
+std::string SizeText(std::int32_t width, std::int32_t height);
+// The zoom as "%.2f" with a '.' whatever the locale.
+std::string ZoomText(double zoom);
+
+// The colour count shown for an image: 256 for a WSQ image; else 2 for 1 bit, colours used
+// (or 2^depth when 0) for 2, 4 and 8 bits, 32768 for 16 bits with bit fields, 65536 for 16
+// bits without, 16777216 for 24 bits and for 32 bits with bit fields, and 0 for 32 bits
+// without bit fields (2^32 does not fit the number shown).
+std::uint32_t ColourCount(const document::ImageHeader& header, bool wsqOrigin);
+
+struct ImagePageTexts {
+  std::string size;        // "(h) W x (v) H"
+  std::string colours;     // ColourCount
+  std::string bitsPerPixel;  // 8 for a WSQ image
+  std::string imageBytes;    // header image bytes, divided by 3 for a WSQ image
+};
+ImagePageTexts ImageTexts(const document::ImageHeader& header, bool wsqOrigin);
+
+}  // namespace ridgeview::dialogs

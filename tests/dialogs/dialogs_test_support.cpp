@@ -1,0 +1,164 @@
+#include "dialogs/dialogs_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QtGlobal>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+namespace ridgeview::dialogs::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string MakeTempFolder() {
+  std::string pattern = (fs::temp_directory_path() / "rvdlg-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) std::abort();
+  return pattern;
+}
+
+// Points HOME and every XDG variable into a private folder before the tests (or Qt) read
+// them, and holds the one QApplication of the program.
+class DialogsEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "dialogs_tests";
+    static char* argv[] = {name, nullptr};
+    app_ = std::make_unique<QApplication>(argc, argv);
+  }
+  void TearDown() override {
+    app_.reset();
+    std::error_code ec;
+    fs::remove_all(TestRoot(), ec);
+  }
+
+ private:
+  std::unique_ptr<QApplication> app_;
+};
+
+const bool kRegistered = [] {
+  const std::string& root = TestRoot();
+  qputenv("HOME", (root + "/home").c_str());
+  qputenv("XDG_CONFIG_HOME", (root + "/home/.config").c_str());
+  qputenv("XDG_DATA_HOME", (root + "/home/.local/share").c_str());
+  qputenv("XDG_CACHE_HOME", (root + "/home/.cache").c_str());
+  qputenv("XDG_CONFIG_DIRS", (root + "/etc").c_str());
+  qputenv("XDG_DATA_DIRS", (root + "/sys:/usr/share").c_str());
+  qputenv("XDG_RUNTIME_DIR", (root + "/run").c_str());
+  qputenv("RIDGEVIEW_CONFIG_DIR", (root + "/config").c_str());
+  qputenv("RIDGEVIEW_PROGRAM_DIR", (root + "/home/.local/bin").c_str());
+  qunsetenv("XDG_CURRENT_DESKTOP");
+  fs::create_directories(root + "/run");
+  chmod((root + "/run").c_str(), 0700);
+  ::testing::AddGlobalTestEnvironment(new DialogsEnvironment);
+  return true;
+}();
+
+}  // namespace
+
+const std::string& TestRoot() {
+  static const std::string root = MakeTempFolder();
+  return root;
+}
+
+void WriteFile(const std::string& path, const std::string& text, bool executable) {
+  fs::create_directories(fs::path(path).parent_path());
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+  }
+  chmod(path.c_str(), executable ? 0755 : 0644);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0;
+}
+
+ScratchDesktop::ScratchDesktop() : root_(MakeTempFolder()) {
+  env_["HOME"] = root_ + "/home";
+  env_["XDG_CONFIG_HOME"] = ConfigHome();
+  env_["XDG_DATA_HOME"] = DataHome();
+  env_["XDG_CONFIG_DIRS"] = SystemConfig();
+  env_["XDG_DATA_DIRS"] = SystemData();
+  env_["PATH"] = "/usr/local/bin:/usr/bin:/bin";
+  fs::create_directories(ConfigHome());
+  fs::create_directories(DataHome() + "/applications");
+  fs::create_directories(SystemData() + "/applications");
+  fs::create_directories(SystemConfig());
+}
+
+ScratchDesktop::~ScratchDesktop() {
+  std::error_code ec;
+  fs::remove_all(root_, ec);
+}
+
+platform::EnvironmentLookup ScratchDesktop::Lookup() const {
+  return [this](const char* name) -> const char* {
+    const auto it = env_.find(name);
+    return it == env_.end() ? nullptr : it->second.c_str();
+  };
+}
+
+void ScratchDesktop::KnownTypes(const std::vector<std::string>& types) {
+  std::string text;
+  for (const std::string& type : types) text += type + "\n";
+  WriteFile(SystemData() + "/mime/types", text);
+}
+
+std::string ScratchDesktop::Program(const std::string& name) {
+  const std::string path = root_ + "/bin/" + name;
+  WriteFile(path, "#!/bin/sh\nexit 0\n", true);
+  return path;
+}
+
+void ScratchDesktop::Entry(const std::string& folder, const std::string& id,
+                           const std::string& exec, const std::string& mimeTypes,
+                           const std::string& extra) {
+  std::string text = "[Desktop Entry]\nType=Application\nName=" + id + "\nExec=" + exec + "\n";
+  if (!mimeTypes.empty()) text += "MimeType=" + mimeTypes + "\n";
+  text += extra;
+  WriteFile(folder + "/applications/" + id, text);
+}
+
+void ScratchDesktop::Default(const std::string& listPath, const std::string& mime,
+                             const std::string& ids) {
+  std::string text = Exists(listPath) ? ReadFile(listPath) : std::string();
+  if (text.find("[Default Applications]") == std::string::npos) text += "[Default Applications]\n";
+  text += mime + "=" + ids + "\n";
+  WriteFile(listPath, text);
+}
+
+std::string ScratchDesktop::XdgMimeDefault(const std::string& mime) const {
+  std::string command = "env -i";
+  for (const auto& [name, value] : env_) command += " " + name + "='" + value + "'";
+  command += " xdg-mime query default '" + mime + "' 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return "<popen failed>";
+  std::string out;
+  char buffer[256];
+  while (fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
+  pclose(pipe);
+  while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+  return out;
+}
+
+}  // namespace ridgeview::dialogs::testing

@@ -1,0 +1,218 @@
+// The properties sheet: its pages, their values read from the page widgets, the thumbnails
+// and the outline of the visible part.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLocale>
+#include <QTabWidget>
+
+#include <sys/stat.h>
+
+#include "dialogs/properties_pages.h"
+#include "dialogs/properties_sheet.h"
+#include "dialogs/properties_values.h"
+#include "dialogs/thumbnail.h"
+#include "dialogs/dialogs_test_support.h"
+#include "document/pixel_convert.h"
+
+namespace ridgeview::dialogs {
+namespace {
+
+using testing::WriteFile;
+
+document::Image Gray(int width, int height, std::uint8_t value) {
+  std::vector<std::uint8_t> gray(static_cast<std::size_t>(width) * height, value);
+  return *document::GrayToImage(gray, width, height);
+}
+
+// Shows the sheet and each of its pages once, as a user leafing through it.
+class ShownSheet {
+ public:
+  ShownSheet(const PropertiesSnapshot& snapshot, QSize screen = {480, 640})
+      : screen_(screen), sheet_(nullptr, snapshot, [this] { return screen_; }) {
+    sheet_.show();
+    for (int i = 0; i < sheet_.Tabs()->count(); ++i) sheet_.Tabs()->setCurrentIndex(i);
+  }
+  QString Value(const QString& tab, const char* id) {
+    QWidget* page = Page(tab);
+    auto* label = page != nullptr ? page->findChild<QLabel*>(QString::fromLatin1(id)) : nullptr;
+    return label != nullptr ? label->text() : QStringLiteral("<missing>");
+  }
+  QImage Picture(const QString& tab, const char* id) {
+    return Page(tab)->findChild<QLabel*>(QString::fromLatin1(id))->pixmap().toImage();
+  }
+  QWidget* Page(const QString& tab) {
+    for (int i = 0; i < sheet_.Tabs()->count(); ++i) {
+      if (sheet_.Tabs()->tabText(i) == tab) return sheet_.Tabs()->widget(i);
+    }
+    return nullptr;
+  }
+  QStringList Tabs() {
+    QStringList names;
+    for (int i = 0; i < sheet_.Tabs()->count(); ++i) names << sheet_.Tabs()->tabText(i);
+    return names;
+  }
+  PropertiesSheet& Sheet() { return sheet_; }
+  QSize screen_;
+
+ private:
+  PropertiesSheet sheet_;
+};
+
+TEST(PropertiesSheet, FilePageOfAWsqFile) {
+  testing::ScratchDesktop scratch;
+  const std::string path = scratch.Root() + "/My Documents/scan.wsq";
+  WriteFile(path, std::string(1234, 'w'));
+  const document::Image image = Gray(500, 400, 90);
+  PropertiesSnapshot snapshot{path, "scan", &image, true, {500, 400}, 1.0, {500, 400}, {}, {100, 100}};
+  ShownSheet sheet(snapshot);
+  EXPECT_EQ(sheet.Sheet().windowTitle(), "scan");
+  EXPECT_EQ(sheet.Tabs(), (QStringList{"File", "Image", "View"}));
+  EXPECT_EQ(sheet.Value("File", "1009"), "WSQ Image");
+  EXPECT_EQ(sheet.Value("File", "1010").toStdString(), scratch.Root() + "/My Documents");
+  EXPECT_EQ(sheet.Value("File", "1016"), "scan.wsq");
+  EXPECT_EQ(sheet.Value("File", "1011"), "1234");
+  EXPECT_EQ(sheet.Value("File", "1013"), "");
+  EXPECT_TRUE(sheet.Value("File", "1012").contains("  "));
+  // A WSQ image reports 8 bits and 256 colours; its bytes are divided by 3.
+  EXPECT_EQ(sheet.Value("Image", "1009"), "Device Independant Bitmap");
+  EXPECT_EQ(sheet.Value("Image", "1021"), "(h) 500 x (v) 400");
+  EXPECT_EQ(sheet.Value("Image", "1020"), "8");
+  EXPECT_EQ(sheet.Value("Image", "1019"), "256");
+  EXPECT_EQ(sheet.Value("Image", "1022"), "200000");
+  // 500 x 400 in a 200 x 150 frame: factor 2.666..., thumbnail 187 x 150.
+  EXPECT_EQ(sheet.Picture("Image", "1043").size(), QSize(187, 150));
+}
+
+TEST(PropertiesSheet, OtherFilesMissingFilesAndReadOnlyFiles) {
+  testing::ScratchDesktop scratch;
+  const std::string png = scratch.Root() + "/photo.png";
+  WriteFile(png, "\x89PNG\r\n\x1a\n");
+  chmod(png.c_str(), 0444);
+  const document::Image image = Gray(4, 4, 1);
+  ShownSheet shown({png, "photo", &image, false, {4, 4}, 1.0, {4, 4}, {}, {4, 4}});
+  EXPECT_EQ(shown.Value("File", "1009"), "PNG image");
+  EXPECT_EQ(shown.Value("File", "1013"), "Read-only");
+
+  ShownSheet missing({"nowhere.bmp", "nowhere", &image, false, {4, 4}, 1.0, {4, 4}, {}, {4, 4}});
+  EXPECT_EQ(missing.Value("File", "1010"), "");
+  EXPECT_EQ(missing.Value("File", "1016"), "nowhere.bmp");
+  EXPECT_EQ(missing.Value("File", "1011"), "0");
+  EXPECT_EQ(missing.Value("File", "1013"), "");
+  EXPECT_EQ(missing.Value("File", "1012"), "");
+}
+
+TEST(PropertiesSheet, APastedImageHasNoFilePage) {
+  const document::Image image = Gray(8, 8, 1);
+  ShownSheet sheet({"", "pasted", &image, false, {8, 8}, 1.0, {8, 8}, {}, {8, 8}});
+  EXPECT_EQ(sheet.Sheet().windowTitle(), "pasted");
+  EXPECT_EQ(sheet.Tabs(), (QStringList{"Image", "View"}));
+}
+
+TEST(PropertiesSheet, ViewPageShowsZoomSizeAndTheVisiblePartInRed) {
+  const document::Image image = Gray(640, 480, 100);
+  ShownSheet sheet({"", "pasted", &image, false, {640, 480}, 2.0, {320, 240}, {0, 0}, {100, 80}});
+  EXPECT_EQ(sheet.Value("View", "1023"), "2.00");
+  EXPECT_EQ(sheet.Value("View", "1021"), "(h) 320 x (v) 240");
+  const QImage thumbnail = sheet.Picture("View", "1024");
+  ASSERT_EQ(thumbnail.size(), QSize(200, 150));  // factor 3.2
+  // Visible: 200 x 160 image pixels, on the thumbnail (0, 0) and 62 x 50.
+  const QColor red(255, 0, 0);
+  EXPECT_EQ(thumbnail.pixelColor(0, 0), red);
+  EXPECT_EQ(thumbnail.pixelColor(30, 1), QColor(100, 100, 100));
+  EXPECT_EQ(thumbnail.pixelColor(30, 0), red);
+  EXPECT_EQ(thumbnail.pixelColor(61, 20), red);
+  EXPECT_EQ(thumbnail.pixelColor(60, 20), red);
+  EXPECT_EQ(thumbnail.pixelColor(59, 20), QColor(100, 100, 100));
+  EXPECT_EQ(thumbnail.pixelColor(30, 49), red);
+  EXPECT_EQ(thumbnail.pixelColor(30, 25), QColor(100, 100, 100));
+  EXPECT_EQ(thumbnail.pixelColor(100, 100), QColor(100, 100, 100));
+  // The Image page's thumbnail has no outline.
+  EXPECT_EQ(sheet.Picture("Image", "1043").pixelColor(0, 0), QColor(100, 100, 100));
+}
+
+TEST(PropertiesSheet, AReleasedBitmapLeavesTheImageValuesEmpty) {
+  ShownSheet sheet({"", "x", nullptr, false, {640, 480}, 1.5, {426, 320}, {}, {100, 80}});
+  EXPECT_EQ(sheet.Value("Image", "1009"), "Device Independant Bitmap");
+  EXPECT_EQ(sheet.Value("Image", "1021"), "");
+  EXPECT_TRUE(sheet.Picture("Image", "1043").isNull());
+  EXPECT_EQ(sheet.Value("View", "1023"), "1.50");
+}
+
+TEST(PropertiesSheet, PagesFollowTheScreensOrientation) {
+  const document::Image image = Gray(8, 8, 1);
+  ShownSheet sheet({"", "pasted", &image, false, {8, 8}, 1.0, {8, 8}, {}, {8, 8}});
+  auto* page = static_cast<PropertiesPage*>(sheet.Page("View"));
+  EXPECT_FALSE(page->Landscape());
+  sheet.screen_ = QSize(800, 480);
+  sheet.Sheet().Watcher()->Notify();
+  EXPECT_TRUE(page->Landscape());
+  EXPECT_EQ(sheet.Value("View", "1023"), "1.00");  // filled once, kept
+}
+
+TEST(PropertiesValues, ColourCountsAndHeaderTexts) {
+  document::ImageHeader header{10, 10, 24, 0, 300, 0};
+  EXPECT_EQ(ColourCount(header, false), 16777216u);
+  header.bitsPerPixel = 8;
+  EXPECT_EQ(ColourCount(header, false), 256u);
+  header.coloursUsed = 17;
+  EXPECT_EQ(ColourCount(header, false), 17u);
+  header.bitsPerPixel = 4;
+  header.coloursUsed = 0;
+  EXPECT_EQ(ColourCount(header, false), 16u);
+  header.bitsPerPixel = 1;
+  header.coloursUsed = 7;
+  EXPECT_EQ(ColourCount(header, false), 2u);
+  header.bitsPerPixel = 16;
+  header.compression = document::kCompressionBitFields;
+  EXPECT_EQ(ColourCount(header, false), 32768u);
+  header.compression = 0;
+  EXPECT_EQ(ColourCount(header, false), 65536u);
+  header.bitsPerPixel = 32;
+  EXPECT_EQ(ColourCount(header, false), 0u);  // 2^32 does not fit
+  header.compression = document::kCompressionBitFields;
+  EXPECT_EQ(ColourCount(header, false), 16777216u);
+  EXPECT_EQ(ColourCount(header, true), 256u);
+  const ImagePageTexts texts = ImageTexts({3, 2, 24, 0, 7, 0}, true);
+  EXPECT_EQ(texts.imageBytes, "2");  // 7 div 3
+  EXPECT_EQ(texts.bitsPerPixel, "8");
+}
+
+TEST(PropertiesValues, FileTextsAndSizes) {
+  EXPECT_EQ(FileTypeText("/a/b.wsq.bak", "Backup"), "WSQ Image");
+  EXPECT_EQ(FileTypeText("/a/b.WSQ", "Other"), "Other");
+  EXPECT_EQ(LocationText("/scan.wsq"), "");
+  EXPECT_EQ(NameText("scan.wsq"), "scan.wsq");
+  FileFacts facts;
+  facts.found = true;
+  facts.size = 0x1'0000'0005ull;
+  EXPECT_EQ(FileSizeText(facts), "5");
+  facts.size = 0xFFFFFFFFull;
+  EXPECT_EQ(FileSizeText(facts), "-1");
+  EXPECT_EQ(ZoomText(0.125), "0.12");
+  EXPECT_EQ(SizeText(-1, 7), "(h) -1 x (v) 7");
+  EXPECT_EQ(CreatedText(std::nullopt, QLocale::c()), "");
+  const QString created = CreatedText(0, QLocale(QLocale::English, QLocale::UnitedStates));
+  EXPECT_EQ(created.count(QStringLiteral("  ")), 1);
+  EXPECT_EQ(created.count(QLatin1Char(':')), 1) << created.toStdString();  // no seconds
+}
+
+TEST(Thumbnail, OutlineIsClippedAndEmptyRectanglesDrawNothing) {
+  document::Image image = Gray(10, 10, 0);
+  DrawOutline(image, {-5, -5, 0, 20}, kOutlineRed);
+  DrawOutline(image, {8, 8, 10, 10}, kOutlineRed);  // reaches past the edges
+  EXPECT_EQ(image.TopDownRow(9)[9 * 3 + 2], 0);       // its right stroke lies outside
+  EXPECT_EQ(image.TopDownRow(7)[9 * 3 + 2], 255);     // its top stroke, row 7
+  EXPECT_EQ(image.TopDownRow(9)[7 * 3 + 2], 255);     // its left stroke, column 7
+  EXPECT_EQ(image.TopDownRow(0)[0], 0);
+  document::Image small = Gray(20, 10, 0);
+  EXPECT_DOUBLE_EQ(FitFactor(500, 500, 100, 50), 10.0);
+  EXPECT_DOUBLE_EQ(FitFactor(20, 10, 100, 80), 0.2);
+  const auto thumbnail = MakeThumbnail(small, 100, 80);
+  ASSERT_TRUE(thumbnail.has_value());
+  EXPECT_EQ(thumbnail->width, 100);
+  EXPECT_EQ(thumbnail->RowCount(), 50u);
+}
+
+}  // namespace
+}  // namespace ridgeview::dialogs
