@@ -1,7 +1,5 @@
 #include "tools/ridgeview-wsq/commands.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -10,7 +8,6 @@
 #include <iostream>
 #include <optional>
 
-#include "codec/common/codec_memory.h"
 #include "codec/wsq/wsq.h"
 #include "document/atomic_file.h"
 #include "tools/ridgeview-wsq/batch.h"
@@ -198,16 +195,6 @@ JobResult encode_one(const Options& o, const std::string& in, const std::string&
 }
 
 }  // namespace
-
-void FitCodecBudgetToMachine() {
-  const long pages = ::sysconf(_SC_PHYS_PAGES);
-  const long page_size = ::sysconf(_SC_PAGESIZE);
-  if (pages <= 0 || page_size <= 0) return;
-  const std::size_t physical = static_cast<std::size_t>(pages) * static_cast<std::size_t>(page_size);
-  // Leave room for the rest of the machine; never raise the codec's own default.
-  const std::size_t budget = physical / 4 * 3;
-  if (budget < codec::codec_memory_budget()) codec::codec_set_memory_budget(budget);
-}
 
 int DecodeCommand(const std::vector<std::string>& args) {
   static const char* usage =

@@ -11,7 +11,4 @@ int DecodeCommand(const std::vector<std::string>& args);
 int EncodeCommand(const std::vector<std::string>& args);
 int InfoCommand(const std::vector<std::string>& args);
 
-// Sets the codec's memory budget from the machine's physical memory.
-void FitCodecBudgetToMachine();
-
 }  // namespace ridgeview::tools

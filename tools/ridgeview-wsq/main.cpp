@@ -3,13 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "document/codec_budget.h"
 #include "tools/ridgeview-wsq/commands.h"
 
 int main(int argc, char** argv) {
   using namespace ridgeview::tools;
   const std::vector<std::string> args(argv + (argc > 1 ? 2 : 1), argv + argc);
   const std::string command = argc > 1 ? argv[1] : "";
-  FitCodecBudgetToMachine();
+  ridgeview::document::FitCodecBudgetToMachine();
   if (command == "decode") return DecodeCommand(args);
   if (command == "encode") return EncodeCommand(args);
   if (command == "info") return InfoCommand(args);

@@ -1,0 +1,225 @@
+// Loading: the file-type choice, the WSQ branch, and the operations that install a loaded
+// image in the document (open, clear, reload).
+#include "document/document_operations.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "codec/common/codec_memory.h"
+#include "codec/wsq/wsq.h"
+#include "document/bmp_file.h"
+#include "document/codec_budget.h"
+#include "document/command_ids.h"
+#include "document/pixel_convert.h"
+
+namespace ridgeview::document {
+
+namespace {
+
+enum class ReadStatus { kOk, kUnreadable, kNoMemory };
+
+// An open file descriptor, closed on every path.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) {
+      ::close(fd_);
+    }
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// Reads the whole regular file at `path` into `bytes`. Only regular files are read: a folder,
+// a device or a pipe is unreadable (opening without blocking, so a pipe with no writer cannot
+// hang the program). A file larger than `limit`, or whose bytes cannot be allocated, gives
+// kNoMemory before anything is read. A file that shrinks while being read yields what was
+// read; one that grows yields its first `size` bytes.
+ReadStatus ReadWholeFile(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& bytes) {
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (file.get() < 0) {
+    return ReadStatus::kUnreadable;
+  }
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+    return ReadStatus::kUnreadable;
+  }
+  const auto size = static_cast<std::uint64_t>(info.st_size);
+  if (size > limit) {
+    return ReadStatus::kNoMemory;
+  }
+  try {
+    bytes.assign(static_cast<std::size_t>(size), 0);
+  } catch (const std::bad_alloc&) {
+    return ReadStatus::kNoMemory;
+  }
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::read(file.get(), bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return ReadStatus::kUnreadable;
+    }
+    if (n == 0) {
+      break;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  bytes.resize(done);
+  return ReadStatus::kOk;
+}
+
+enum class Branch { kNone, kWsq, kBmp, kPicture };
+
+Branch ChooseBranch(const std::string& path) {
+  // Order matters: the first substring found anywhere in the path decides.
+  if (path.find(".wsq") != std::string::npos) return Branch::kWsq;
+  if (path.find(".bmp") != std::string::npos) return Branch::kBmp;
+  if (path.find(".jpg") != std::string::npos) return Branch::kPicture;
+  if (path.find(".png") != std::string::npos) return Branch::kPicture;
+  if (path.find(".gif") != std::string::npos) return Branch::kPicture;
+  return Branch::kNone;
+}
+
+}  // namespace
+
+std::string DisplayNameForPath(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = fileName.rfind('.');
+  return dot == std::string::npos ? std::string() : fileName.substr(0, dot);
+}
+
+Document::Document(DocumentView& view, CommandStates& commands, MessageService& messages,
+                   PictureLoader& pictures, ClipboardService& clipboard)
+    : view_(view), commands_(commands), messages_(messages), pictures_(pictures),
+      clipboard_(clipboard) {
+  static std::once_flag budgetFitted;
+  std::call_once(budgetFitted, FitCodecBudgetToMachine);
+}
+
+std::unique_ptr<Image> Document::Own(std::optional<Image> image) {
+  if (!image || !IsValidImage(*image)) {
+    return nullptr;
+  }
+  try {
+    return std::make_unique<Image>(std::move(*image));
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+void Document::ShowError(const std::string& text) {
+  messages_.Show(text, kProgramName, MessageIcon::Error);
+}
+
+void Document::EnableImageCommands(bool enabled) {
+  commands_.Enable(command::kZoomTrack, enabled);
+  commands_.Enable(command::kSave, enabled);
+  commands_.Enable(command::kCopy, enabled);
+  commands_.Enable(command::kProperties, enabled);
+}
+
+std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
+  std::vector<std::uint8_t> file;
+  switch (ReadWholeFile(path, codec::codec_memory_budget(), file)) {
+    case ReadStatus::kOk:
+      break;
+    case ReadStatus::kNoMemory:
+      ShowError(kMsgBufferMalloc);
+      return nullptr;
+    case ReadStatus::kUnreadable:
+      return nullptr;
+  }
+
+  codec::CodecBytes pixels;
+  int width = 0, height = 0, depth = 8, ppi = -1, lossy = 1, encoder = 0, software = 0;
+  static const unsigned char kNoBytes = 0;  // the decoder is never handed a null buffer
+  const int ret = codec::wsq_decode_mem(pixels, &width, &height, &depth, &ppi, &lossy, &encoder,
+                                        &software, file.empty() ? &kNoBytes : file.data(),
+                                        file.size());
+  // The file's bytes are not needed any more; free them before the image is made.
+  std::vector<std::uint8_t>().swap(file);
+  if (ret != 0 || !pixels || width <= 0 || height <= 0) {
+    return nullptr;
+  }
+  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  std::unique_ptr<Image> image = Own(GrayToImage(
+      std::span<const std::uint8_t>(pixels.get(), count), width, height));
+  if (!image) {
+    ShowError(kMsgPixelDataMalloc);
+    return nullptr;
+  }
+  wsqOrigin_ = true;
+  return image;
+}
+
+std::unique_ptr<Image> Document::LoadImageFile(const std::string& path) {
+  wsqOrigin_ = false;
+  std::unique_ptr<Image> image;
+  switch (ChooseBranch(path)) {
+    case Branch::kWsq:
+      image = LoadWsqFile(path);
+      break;
+    case Branch::kBmp:
+      image = Own(LoadBmpFile(path));
+      break;
+    case Branch::kPicture:
+      image = Own(pictures_.Load(path));
+      break;
+    case Branch::kNone:
+      break;
+  }
+  if (!image) {
+    ShowError(kMsgCannotLoad + path);
+  }
+  return image;
+}
+
+bool Document::OpenImageFile(const std::string& path, double zoom, int x, int y) {
+  std::unique_ptr<Image> image = path.empty() ? nullptr : LoadImageFile(path);
+  const bool loaded = image != nullptr;
+  if (loaded) {
+    imagePath_ = path;
+    view_.SetImage(std::move(image), DisplayNameForPath(path), zoom, x, y);
+  } else {
+    ClearImage();
+  }
+  EnableImageCommands(loaded);
+  return loaded;
+}
+
+void Document::ClearImage() {
+  imagePath_.clear();
+  wsqOrigin_ = false;
+  view_.SetImage(nullptr, std::nullopt, 1.0, -1, -1);
+}
+
+void Document::ReloadImage() {
+  std::unique_ptr<Image> image = imagePath_.empty() ? nullptr : LoadImageFile(imagePath_);
+  if (image && view_.ReplaceBitmap(std::move(image))) {
+    return;
+  }
+  ClearImage();
+  EnableImageCommands(false);
+}
+
+}  // namespace ridgeview::document

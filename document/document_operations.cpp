@@ -1,0 +1,91 @@
+// The operations that take the shown image out of the program (saving to a file, copying
+// to the clipboard) and the one that brings a clipboard image in (paste). Loading is in
+// document_loading.cpp.
+#include "document/document_operations.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "codec/wsq/wsq.h"
+#include "document/atomic_file.h"
+#include "document/bmp_file.h"
+#include "document/clipboard_dib.h"
+#include "document/pixel_convert.h"
+
+namespace ridgeview::document {
+
+bool Document::SaveImage(const std::string& path, int filterIndex) {
+  const Image* bitmap = view_.Bitmap();
+  if (bitmap == nullptr || (filterIndex != kSaveFilterWsq && filterIndex != kSaveFilterBmp)) {
+    return false;
+  }
+  // One 24-bit, top-row-first rendering serves both formats.
+  std::optional<Image> rgb = RenderRgb24(*bitmap);
+  if (!rgb) {
+    ShowError(kMsgRenderTarget);
+    return false;
+  }
+  const std::int32_t width = rgb->width;
+  const auto height = static_cast<std::int32_t>(rgb->RowCount());
+  if (rgb->pixels.empty() || rgb->pixels.size() < rgb->Stride() * rgb->RowCount()) {
+    ShowError(kMsgRenderPixels);
+    return false;
+  }
+
+  bool written = false;
+  if (filterIndex == kSaveFilterWsq) {
+    std::optional<std::vector<std::uint8_t>> gray = Rgb24ToGray(rgb->pixels, width, height);
+    rgb.reset();  // the gray bytes are all the encoder needs
+    if (!gray) {
+      ShowError(kMsgGrayMalloc);
+      return false;
+    }
+    codec::CodecBytes encoded;
+    std::size_t length = 0;
+    // An encoder failure (its own message is on stderr) leaves the target untouched, and the
+    // user is told that nothing was saved.
+    written = codec::wsq_encode_1(encoded, &length, kSaveBitRate, gray->data(), width, height,
+                                  kSaveDepth, kSavePpi, "") == 0 &&
+              WriteFileAtomically(path, std::span<const std::uint8_t>(encoded.get(), length));
+  } else {
+    written = WriteBmpFile(rgb->pixels, width, height, 24, path);
+  }
+  if (!written) {
+    ShowError(kMsgCannotSave + path);
+  }
+  return written;
+}
+
+bool Document::CopyImage() {
+  std::optional<std::vector<std::uint8_t>> bmp;
+  if (const Image* bitmap = view_.Bitmap()) {
+    bmp = MakeClipboardBmp(*bitmap, view_.ContentWidth(), view_.ContentHeight());
+  }
+  if (bmp && clipboard_.PutBmp(*bmp)) {
+    return true;
+  }
+  messages_.Show(kMsgCopyFailed, kProgramName, MessageIcon::Warning);
+  return false;
+}
+
+bool Document::PasteImage() {
+  std::unique_ptr<Image> image;
+  if (const std::optional<std::vector<std::uint8_t>> data = clipboard_.GetBmp()) {
+    image = Own(ClipboardBmpToImage(*data));
+  }
+  if (!image) {
+    ShowError(kMsgPasteFailed);
+    return false;
+  }
+  imagePath_.clear();
+  view_.SetImage(std::move(image), std::string(kPastedName), 1.0, -1, -1);
+  wsqOrigin_ = false;
+  EnableImageCommands(true);
+  return true;
+}
+
+}  // namespace ridgeview::document
