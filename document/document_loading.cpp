@@ -156,8 +156,11 @@ std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
   const int ret = codec::wsq_decode_mem(pixels, &width, &height, &depth, &ppi, &lossy, &encoder,
                                         &software, file.empty() ? &kNoBytes : file.data(),
                                         file.size());
-  // The file's bytes are not needed any more; free them before the image is made.
+  // The file's bytes are not needed any more; free them before the image is made. The codec
+  // keeps its large work blocks for a next call; a viewer opens one image at a time, so they
+  // go back to the system now.
   std::vector<std::uint8_t>().swap(file);
+  codec::codec_release_cached_memory();
   if (ret != 0 || !pixels || width <= 0 || height <= 0) {
     return nullptr;
   }

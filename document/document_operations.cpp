@@ -12,6 +12,7 @@
 
 #include "codec/wsq/wsq.h"
 #include "document/atomic_file.h"
+#include "codec/common/codec_memory.h"
 #include "document/bmp_file.h"
 #include "document/clipboard_dib.h"
 #include "document/pixel_convert.h"
@@ -51,6 +52,7 @@ bool Document::SaveImage(const std::string& path, int filterIndex) {
     written = codec::wsq_encode_1(encoded, &length, kSaveBitRate, gray->data(), width, height,
                                   kSaveDepth, kSavePpi, "") == 0 &&
               WriteFileAtomically(path, std::span<const std::uint8_t>(encoded.get(), length));
+    codec::codec_release_cached_memory();
   } else {
     written = WriteBmpFile(rgb->pixels, width, height, 24, path);
   }
