@@ -1,0 +1,166 @@
+#!/bin/sh
+# End-to-end check of the real viewer on a real X server: starts ridgeview with the sample
+# under Xvfb, drives it with xdotool and compares screenshots taken with ImageMagick.
+#
+#   viewer_e2e.sh <ridgeview binary> <sample .wsq>
+#
+# What it checks, on a 640 x 480 screen where the 500 x 500 sample is taller than the view:
+#   - the window shows the image name in the title strip;
+#   - a mouse drag pans the image (the image region changes);
+#   - an arrow key zooms (the zoom text region changes);
+#   - Return switches to full screen (the tool bar goes) and Esc back (it returns);
+#   - a second start with a file hands it to the running viewer, which shows it at zoom 1.00,
+#     and ends with status 1; a second start without a file only ends with status 1;
+#   - Ctrl+Q ends the program with exit status 1 and the settings are stored.
+# Everything runs with a private settings folder, runtime folder and home, so no real
+# Ridgeview and no user file is touched. Without Xvfb, xdotool or ImageMagick the check is
+# skipped with a message (and passes).
+set -u
+
+viewer=${1:?usage: viewer_e2e.sh <ridgeview> <sample.wsq>}
+sample=${2:?usage: viewer_e2e.sh <ridgeview> <sample.wsq>}
+
+skip() {
+  echo "SKIP viewer_e2e: $*"
+  exit 0
+}
+fail() {
+  echo "FAIL viewer_e2e: $*"
+  status=1
+  exit 1
+}
+
+for tool in Xvfb xdotool import compare; do
+  command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
+done
+[ -x "$viewer" ] || fail "no viewer at $viewer"
+[ -r "$sample" ] || fail "no sample at $sample"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/ridgeview-e2e.XXXXXX") || fail "no temporary folder"
+mkdir -p "$work/config" "$work/runtime" "$work/home" "$work/shots"
+chmod 700 "$work/runtime"
+xvfb_pid=""
+viewer_pid=""
+status=0
+cleanup() {
+  [ -n "$viewer_pid" ] && kill "$viewer_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  if [ "$status" -eq 0 ]; then rm -rf "$work"; else echo "screenshots kept in $work/shots"; fi
+}
+trap cleanup EXIT
+
+# A free display number, chosen by Xvfb itself.
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+tries=0
+while [ ! -s "$work/display" ]; do
+  tries=$((tries + 1))
+  if [ "$tries" -gt 50 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+    xvfb_pid=""
+    skip "Xvfb cannot start here ($(tail -n 1 "$work/xvfb.log" 2>/dev/null))"
+  fi
+  sleep 0.1
+done
+DISPLAY=":$(head -n 1 "$work/display")"
+export DISPLAY
+export RIDGEVIEW_CONFIG_DIR="$work/config" XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home"
+export XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+
+"$viewer" "$sample" >"$work/viewer.log" 2>&1 &
+viewer_pid=$!
+
+window=""
+tries=0
+while [ -z "$window" ]; do
+  tries=$((tries + 1))
+  [ "$tries" -gt 100 ] && fail "no Ridgeview window appeared ($(cat "$work/viewer.log"))"
+  kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended early ($(cat "$work/viewer.log"))"
+  window=$(xdotool search --onlyvisible --name '^Ridgeview$' 2>/dev/null | head -n 1)
+  sleep 0.1
+done
+# No window manager runs: give the window the keyboard focus directly.
+xdotool windowfocus --sync "$window" || fail "cannot focus the window"
+sleep 1
+
+shot() {
+  import -window root "$work/shots/$1.png" || fail "cannot take screenshot $1"
+}
+# Number of pixels that differ between two screenshots inside a region WxH+X+Y.
+differing() {
+  compare -metric AE "$work/shots/$1.png[$3]" "$work/shots/$2.png[$3]" null: 2>&1 | cut -d' ' -f1
+}
+changed() {
+  n=$(differing "$1" "$2" "$3")
+  case "$n" in '' | *[!0-9]*) fail "cannot compare $1 and $2 ($n)" ;; esac
+  [ "$n" -gt 0 ]
+}
+
+title_zoom="160x16+480+0"   # right end of the title strip: "Zoom: 1.00"
+title_name="200x16+0+0"     # left end of the title strip: "Image: fingerprint"
+image_area="400x300+40+60"  # inside the image at any of the tested zooms
+tool_bar="640x24+0+452"     # the bottom tool bar
+
+shot start
+changed start start "$image_area" && fail "a screenshot differs from itself"
+
+# Drag the image up by 60 pixels in small steps: the view pans.
+xdotool mousemove 250 300 mousedown 1
+for y in 290 280 270 260 250 240; do xdotool mousemove 250 "$y"; sleep 0.05; done
+xdotool mouseup 1
+sleep 0.5
+shot dragged
+changed start dragged "$image_area" || fail "dragging did not move the image"
+changed start dragged "$title_zoom" && fail "dragging changed the zoom text"
+
+# Down arrow: zoom +1.00 (clamped to the trackbar's end): the zoom text changes.
+xdotool key Down
+sleep 0.5
+shot zoomed
+changed dragged zoomed "$title_zoom" || fail "the Down key did not change the zoom text"
+changed dragged zoomed "$image_area" || fail "the Down key did not change the image"
+
+# Return: full screen without the tool bar; Esc: back.
+xdotool key Return
+sleep 0.5
+shot full
+changed zoomed full "$tool_bar" || fail "Return did not hide the tool bar"
+xdotool key Escape
+sleep 0.5
+shot normal
+changed full normal "$tool_bar" || fail "Esc did not bring the tool bar back"
+[ "$(differing zoomed normal "$tool_bar")" = "0" ] || fail "the tool bar differs after Esc"
+
+# A second start hands its file (a path with a blank) to the running viewer and ends with 1.
+cp "$sample" "$work/second print.wsq" || fail "cannot copy the sample"
+"$viewer" "$work/second print.wsq" >"$work/second.log" 2>&1
+code=$?
+[ "$code" -eq 1 ] || fail "a second start ended with $code, expected 1 ($(cat "$work/second.log"))"
+sleep 0.5
+shot handed
+changed normal handed "$title_name" || fail "the handed-over file's name is not shown"
+[ "$(differing start handed "$title_zoom")" = "0" ] || fail "the handed-over file is not at zoom 1.00"
+# Without a file it only brings the window forward.
+"$viewer" >"$work/third.log" 2>&1
+code=$?
+[ "$code" -eq 1 ] || fail "a start without a file ended with $code, expected 1 ($(cat "$work/third.log"))"
+sleep 0.3
+shot raised
+[ "$(differing handed raised "$title_name")" = "0" ] || fail "a start without a file changed the image"
+
+# Ctrl+Q: the program ends with status 1 and stores its settings.
+xdotool key ctrl+q 2>>"$work/xdotool.log"
+tries=0
+while kill -0 "$viewer_pid" 2>/dev/null; do
+  tries=$((tries + 1))
+  [ "$tries" -gt 100 ] && fail "Ctrl+Q did not end the viewer"
+  sleep 0.1
+done
+wait "$viewer_pid"
+code=$?
+viewer_pid=""
+[ "$code" -eq 1 ] || fail "exit status $code after Ctrl+Q, expected 1 ($(cat "$work/viewer.log"))"
+[ -s "$work/config/registry.sqlite3" ] || fail "no settings were stored"
+
+echo "PASS viewer_e2e: drag, zoom keys, full screen, hand-over and exit on $DISPLAY"
