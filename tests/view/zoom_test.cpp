@@ -151,15 +151,15 @@ TEST(ZoomTrack, ThumbBeyondTheRangeIsClamped) {
   EXPECT_EQ(view.State().zoom, 1.0);
 }
 
-TEST(ZoomTrack, RestoredZoomOutsideASmallImagesRange) {
-  // Zoom 2.5 restored on an image whose range is 100..41: the trackbar sits at 100 and the
-  // keys cannot move it, so the restored zoom stays until the next image.
+TEST(ZoomTrack, RestoredZoomOnASmallImage) {
+  // A small image's range is 100..400: a restored zoom of 2.5 sits at position 250, and Down
+  // (a page) moves on to 350.
   ViewCore view(true);
   view.Resize({240, 268});
   view.SetImage(Size{100, 80}, "small", 2.5, {0, 0}, {240, 268});
-  EXPECT_EQ(view.State().zoomTrack.Position(), 100);
-  EXPECT_FALSE(view.KeyDown(TrackbarKey::Down).Any());
-  EXPECT_EQ(view.State().zoom, 2.5);
+  EXPECT_EQ(view.State().zoomTrack.Position(), 250);
+  EXPECT_TRUE(view.KeyDown(TrackbarKey::Down).Any());
+  EXPECT_EQ(view.State().zoom, 3.5);
 }
 
 }  // namespace

@@ -86,7 +86,11 @@ ViewUpdate ViewCore::SetImage(std::optional<Size> bitmapSize, std::string_view n
   const std::int64_t workH = std::max<std::int32_t>(1, workArea.h);
   const std::int64_t ratioW = static_cast<std::int64_t>(s_.imageSize.w) * 100 / workW;
   const std::int64_t ratioH = static_cast<std::int64_t>(s_.imageSize.h) * 100 / workH;
-  s_.zoomTrack.SetRange(kTrackbarMinimum, SaturateToInt32(std::max(ratioW, ratioH)));
+  std::int64_t maximum = std::max(ratioW, ratioH);
+  // An image that already fits the work area would leave the trackbar a single position;
+  // such an image can still be reduced, down to a quarter of its size.
+  if (s_.hasImage && maximum < kTrackbarMinimum) maximum = kSmallImageMaximum;
+  s_.zoomTrack.SetRange(kTrackbarMinimum, SaturateToInt32(maximum));
   s_.zoomTrack.SetPageSize(kTrackbarPage);
   s_.zoomTrack.SetPosition(TrackbarPositionFromZoom(s_.zoom));
 

@@ -87,6 +87,8 @@ class ViewCore {
   static constexpr std::int32_t kWheelDelta = 120;   // wheel units of one notch
   static constexpr std::int32_t kWheelLines = 3;     // lines scrolled per notch
   static constexpr std::int32_t kTrackbarMinimum = 100;
+  // Trackbar maximum for an image that fits the work area: it can be shown at a quarter.
+  static constexpr std::int32_t kSmallImageMaximum = 400;
   static constexpr std::int32_t kTrackbarPage = 100;
 
   // scrollBarsOn: the persisted "ScrollBars" setting, read before the view exists.
