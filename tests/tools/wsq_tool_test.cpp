@@ -1,0 +1,161 @@
+// ridgeview-wsq's subcommands: single files and batches, identical results either way, every
+// failure reported by file name without stopping the others, and no partial output files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "codec/wsq/wsq.h"
+#include "tools/fpgen/fingerprint_generator.h"
+#include "tools/ridgeview-wsq/batch.h"
+#include "tools/ridgeview-wsq/commands.h"
+#include "tools/ridgeview-wsq/gray_image_io.h"
+
+namespace ridgeview::tools {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> read(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void write(const fs::path& p, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(p, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+class WsqTool : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("ridgeview-wsq-tool-" + std::to_string(::getpid()) + "-" +
+            testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_ / "out");
+    for (int i = 0; i < 4; ++i) {
+      const int w = 120 + 17 * i, h = 90 + 11 * i;
+      GrayImage g{w, h, GenerateFingerprint(w, h, static_cast<std::uint64_t>(i + 1))};
+      write(dir_ / ("print" + std::to_string(i) + ".pgm"), FormatPgm(g));
+    }
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+  int run(int (*command)(const std::vector<std::string>&), std::vector<std::string> args) {
+    testing::internal::CaptureStderr();
+    const int status = command(args);
+    err_ = testing::internal::GetCapturedStderr();
+    return status;
+  }
+
+  fs::path dir_;
+  std::string err_;
+};
+
+TEST_F(WsqTool, BatchesGiveTheSameFilesAsSingleRuns) {
+  std::vector<std::string> inputs;
+  for (int i = 0; i < 4; ++i) inputs.push_back(path("print" + std::to_string(i) + ".pgm"));
+  std::vector<std::string> batch = {"-j", "3", "-o", path("out")};
+  batch.insert(batch.end(), inputs.begin(), inputs.end());
+  ASSERT_EQ(run(EncodeCommand, batch), 0) << err_;
+
+  std::vector<std::string> decode_batch = {"-j", "2", "-o", path("out")};
+  for (int i = 0; i < 4; ++i) {
+    const std::string name = "print" + std::to_string(i);
+    ASSERT_EQ(run(EncodeCommand, {inputs[static_cast<std::size_t>(i)], path(name + ".single.wsq")}), 0);
+    EXPECT_EQ(read(path("out/" + name + ".wsq")), read(path(name + ".single.wsq")));
+    decode_batch.push_back(path("out/" + name + ".wsq"));
+  }
+  ASSERT_EQ(run(DecodeCommand, decode_batch), 0) << err_;
+  for (int i = 0; i < 4; ++i) {
+    const std::string name = "print" + std::to_string(i);
+    ASSERT_EQ(run(DecodeCommand, {path(name + ".single.wsq"), path(name + ".single.pgm")}), 0);
+    EXPECT_EQ(read(path("out/" + name + ".pgm")), read(path(name + ".single.pgm")));
+  }
+}
+
+TEST_F(WsqTool, OptionsReachTheEncoderAndRawPixelsWork) {
+  std::string error;
+  const std::vector<std::uint8_t> pgm = read(path("print1.pgm"));
+  const auto image = ParsePgm(pgm, error);
+  ASSERT_TRUE(image);
+  write(path("print1.raw"), image->pixels);
+  ASSERT_EQ(run(EncodeCommand, {"-b", "1.5", "-p", "1000", "-c", "scanner 7", "-s",
+                                "137x101", path("print1.raw"), path("raw.wsq")}),
+            0)
+      << err_;
+  const std::vector<std::uint8_t> file = read(path("raw.wsq"));
+  codec::CodecBytes pixels;
+  int w, h, d, ppi, l, e, s;
+  ASSERT_EQ(codec::wsq_decode_mem(pixels, &w, &h, &d, &ppi, &l, &e, &s, file.data(), file.size()), 0);
+  EXPECT_EQ(ppi, 1000);
+  EXPECT_EQ(std::string(file.begin(), file.end()).find("WSQ_BITRATE 1.500000") != std::string::npos, true);
+  EXPECT_NE(std::string(file.begin(), file.end()).find("scanner 7"), std::string::npos);
+  // Raw output: the bare pixels.
+  ASSERT_EQ(run(DecodeCommand, {path("raw.wsq"), path("back.raw")}), 0);
+  EXPECT_EQ(read(path("back.raw")).size(), 137u * 101u);
+}
+
+TEST_F(WsqTool, FailuresAreNamedAndLeaveNoFiles) {
+  write(path("broken.wsq"), {0xFF, 0xA0, 0xFF});
+  write(path("tiny.pgm"), FormatPgm(GrayImage{10, 10, std::vector<std::uint8_t>(100, 7)}));
+  ASSERT_EQ(run(EncodeCommand, {path("print0.pgm"), path("good.wsq")}), 0);
+
+  // One bad file in a batch: the others are still written, the status says something failed.
+  EXPECT_EQ(run(DecodeCommand, {"-o", path("out"), path("broken.wsq"), path("good.wsq")}), 1);
+  EXPECT_NE(err_.find("broken.wsq"), std::string::npos);
+  EXPECT_NE(err_.find("ERROR : getc_bytes : premature End Of Buffer"), std::string::npos);
+  EXPECT_TRUE(fs::exists(path("out/good.pgm")));
+  EXPECT_FALSE(fs::exists(path("out/broken.pgm")));
+
+  // An encoder failure (too few pixels for a file) leaves nothing behind.
+  EXPECT_EQ(run(EncodeCommand, {path("tiny.pgm"), path("tiny.wsq")}), 1);
+  EXPECT_NE(err_.find("tiny.pgm"), std::string::npos);
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    EXPECT_EQ(entry.path().filename().string().find("tiny.wsq"), std::string::npos);
+  }
+  // A file that is not a PGM, a missing input, bad options.
+  EXPECT_EQ(run(EncodeCommand, {path("good.wsq"), path("x.wsq")}), 1);
+  EXPECT_EQ(run(DecodeCommand, {path("missing.wsq"), path("x.pgm")}), 1);
+  EXPECT_EQ(run(EncodeCommand, {"-b", "zero", path("print0.pgm"), path("x.wsq")}), 2);
+  EXPECT_EQ(run(DecodeCommand, {path("good.wsq")}), 2);
+  EXPECT_FALSE(fs::exists(path("x.wsq")));
+  EXPECT_FALSE(fs::exists(path("x.pgm")));
+}
+
+TEST_F(WsqTool, InfoListsFactsEntriesAndSegments) {
+  ASSERT_EQ(run(EncodeCommand, {path("print2.pgm"), path("info.wsq")}), 0);
+  testing::internal::CaptureStdout();
+  ASSERT_EQ(InfoCommand({path("info.wsq")}), 0);
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out.rfind("width: 154\nheight: 112\nppi: 500\nencoder: 2\nsoftware: 0\nNIST_COM: 9\n", 0),
+            0u)
+      << out;
+  EXPECT_NE(out.find("PIX_WIDTH: 154\n"), std::string::npos);
+  EXPECT_NE(out.find("segment: SOI 0 2\n"), std::string::npos);
+  EXPECT_NE(out.find("segment: DTT "), std::string::npos);
+  EXPECT_NE(out.find("segment: data "), std::string::npos);
+  EXPECT_EQ(out.substr(out.size() - 1), "\n");
+  EXPECT_NE(out.find("segment: EOI "), std::string::npos);
+}
+
+TEST(WsqToolParts, SizesAndOutputNames) {
+  int w = 0, h = 0;
+  EXPECT_TRUE(ParseSize("500x400", w, h));
+  EXPECT_EQ(w, 500);
+  EXPECT_EQ(h, 400);
+  EXPECT_FALSE(ParseSize("0x400", w, h));
+  EXPECT_FALSE(ParseSize("65536x1", w, h));
+  EXPECT_FALSE(ParseSize("12x", w, h));
+  EXPECT_EQ(BatchOutputPath("out", "/a/b/scan.v2.pgm", ".wsq"), "out/scan.v2.wsq");
+  EXPECT_EQ(BatchOutputPath("out", "noext", ".pgm"), "out/noext.pgm");
+}
+
+}  // namespace
+}  // namespace ridgeview::tools
