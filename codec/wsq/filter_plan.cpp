@@ -4,18 +4,24 @@ namespace ridgeview::codec {
 
 std::size_t PlanBuilder::BytesFor(std::int64_t max_length) {
   const auto n = static_cast<std::size_t>(max_length < 1 ? 1 : max_length);
-  // Per output: its slot while building, and at most one run and kMaxPlanTerms terms after.
-  return n * (sizeof(Slot) + sizeof(FilterRun) + kMaxPlanTerms * sizeof(FilterTerm)) + 64;
+  // Per output: its slot while building, and at most one run, kMaxPlanTerms terms and its run
+  // number after.
+  return n * (sizeof(Slot) + sizeof(FilterRun) + kMaxPlanTerms * sizeof(FilterTerm) +
+              sizeof(std::int32_t)) +
+         64;
 }
 
 PlanBuilder::PlanBuilder(void* storage, std::size_t bytes) {
-  const std::size_t per = sizeof(Slot) + sizeof(FilterRun) + kMaxPlanTerms * sizeof(FilterTerm);
+  const std::size_t per = sizeof(Slot) + sizeof(FilterRun) +
+                          kMaxPlanTerms * sizeof(FilterTerm) + sizeof(std::int32_t);
   const std::size_t n = bytes > 64 ? (bytes - 64) / per : 0;
   capacity_ = static_cast<std::int32_t>(n > 0x7FFFFFFF ? 0x7FFFFFFF : n);
   auto* base = static_cast<unsigned char*>(storage);
   slots_ = reinterpret_cast<Slot*>(base);
   runs_ = reinterpret_cast<FilterRun*>(base + n * sizeof(Slot));
   out_terms_ = reinterpret_cast<FilterTerm*>(base + n * (sizeof(Slot) + sizeof(FilterRun)));
+  run_of_ = reinterpret_cast<std::int32_t*>(
+      base + n * (sizeof(Slot) + sizeof(FilterRun) + kMaxPlanTerms * sizeof(FilterTerm)));
 }
 
 bool PlanBuilder::Begin(std::int32_t length) {
@@ -64,12 +70,14 @@ bool PlanBuilder::Finish(FilterPlan& plan, std::int32_t output_step, std::int32_
       }
       if (same) {
         ++run.count;
+        run_of_[k] = r;
         continue;
       }
     }
     FilterRun& run = runs_[run_count];
     run = {k, output_step, 1, term_count, s.count, index_step};
     for (std::int32_t i = 0; i < s.count; ++i) out_terms_[term_count++] = s.terms[i];
+    run_of_[k] = run_count;
     open_run[cls] = run_count++;
   }
   plan.length = length_;
@@ -77,6 +85,7 @@ bool PlanBuilder::Finish(FilterPlan& plan, std::int32_t output_step, std::int32_
   plan.run_count = run_count;
   plan.terms = out_terms_;
   plan.term_count = term_count;
+  plan.run_of = run_of_;
   return true;
 }
 

@@ -43,6 +43,7 @@ struct FilterPlan {
   std::int32_t run_count = 0;
   FilterTerm* terms = nullptr;
   std::int32_t term_count = 0;
+  std::int32_t* run_of = nullptr;  // per output: the run it belongs to
 };
 
 // Collects the terms of each output of one line while a plan is being built, then compresses
@@ -76,6 +77,7 @@ class PlanBuilder {
   Slot* slots_ = nullptr;
   std::int32_t capacity_ = 0;  // slots available
   FilterRun* runs_ = nullptr;
+  std::int32_t* run_of_ = nullptr;
   FilterTerm* out_terms_ = nullptr;
   std::int32_t length_ = 0;
   bool ok_ = false;
