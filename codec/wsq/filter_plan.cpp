@@ -1,19 +1,21 @@
 #include "codec/wsq/filter_plan.h"
 
+#include <algorithm>
+
 namespace ridgeview::codec {
 
 std::size_t PlanBuilder::BytesFor(std::int64_t max_length) {
   const auto n = static_cast<std::size_t>(max_length < 1 ? 1 : max_length);
-  // Per output: its slot while building, and at most one run, kMaxPlanTerms terms and its run
-  // number after.
+  // Per output: its slot while building, and at most one run, kMaxPlanTerms terms, its run
+  // number and its place in the order after.
   return n * (sizeof(Slot) + sizeof(FilterRun) + kMaxPlanTerms * sizeof(FilterTerm) +
-              sizeof(std::int32_t)) +
+              2 * sizeof(std::int32_t)) +
          64;
 }
 
 PlanBuilder::PlanBuilder(void* storage, std::size_t bytes) {
   const std::size_t per = sizeof(Slot) + sizeof(FilterRun) +
-                          kMaxPlanTerms * sizeof(FilterTerm) + sizeof(std::int32_t);
+                          kMaxPlanTerms * sizeof(FilterTerm) + 2 * sizeof(std::int32_t);
   const std::size_t n = bytes > 64 ? (bytes - 64) / per : 0;
   capacity_ = static_cast<std::int32_t>(n > 0x7FFFFFFF ? 0x7FFFFFFF : n);
   auto* base = static_cast<unsigned char*>(storage);
@@ -22,6 +24,7 @@ PlanBuilder::PlanBuilder(void* storage, std::size_t bytes) {
   out_terms_ = reinterpret_cast<FilterTerm*>(base + n * (sizeof(Slot) + sizeof(FilterRun)));
   run_of_ = reinterpret_cast<std::int32_t*>(
       base + n * (sizeof(Slot) + sizeof(FilterRun) + kMaxPlanTerms * sizeof(FilterTerm)));
+  order_ = run_of_ + n;
 }
 
 bool PlanBuilder::Begin(std::int32_t length) {
@@ -86,6 +89,17 @@ bool PlanBuilder::Finish(FilterPlan& plan, std::int32_t output_step, std::int32_
   plan.terms = out_terms_;
   plan.term_count = term_count;
   plan.run_of = run_of_;
+  // Outputs that start reading near each other are best computed one after the other.
+  for (std::int32_t k = 0; k < length_; ++k) order_[k] = k;
+  auto first_index = [this](std::int32_t k) {
+    const FilterRun& run = runs_[run_of_[k]];
+    return out_terms_[run.term_begin].index + (k - run.first) / run.step * run.index_step;
+  };
+  std::sort(order_, order_ + length_, [&](std::int32_t a, std::int32_t b) {
+    const std::int32_t ia = first_index(a), ib = first_index(b);
+    return ia != ib ? ia < ib : a < b;
+  });
+  plan.order = order_;
   return true;
 }
 

@@ -44,6 +44,7 @@ struct FilterPlan {
   FilterTerm* terms = nullptr;
   std::int32_t term_count = 0;
   std::int32_t* run_of = nullptr;  // per output: the run it belongs to
+  std::int32_t* order = nullptr;   // the outputs by where their input starts
 };
 
 // Collects the terms of each output of one line while a plan is being built, then compresses
@@ -78,6 +79,7 @@ class PlanBuilder {
   std::int32_t capacity_ = 0;  // slots available
   FilterRun* runs_ = nullptr;
   std::int32_t* run_of_ = nullptr;
+  std::int32_t* order_ = nullptr;
   FilterTerm* out_terms_ = nullptr;
   std::int32_t length_ = 0;
   bool ok_ = false;

@@ -132,13 +132,13 @@ void run_plan_on_block(const FilterPlan& plan, const float* a, float* b) {
 void apply_columns_scratch(const FilterPlan& plan, const float* in, float* out,
                            std::ptrdiff_t sample_stride, std::int64_t lines, float* scratch) {
   const std::int64_t full = lines - lines % kLanes;
-  // Outputs in line order, so that the input rows they read are walked down once (outputs
-  // next to each other read nearly the same rows), in strips of columns narrow enough that
-  // those rows stay in the first-level cache.
+  // Outputs in the order of the input rows they read, so that the input is walked down once
+  // (outputs taken one after the other read nearly the same rows), in wide strips of columns.
   constexpr std::int64_t kStrip = 256 * kLanes;
   for (std::int64_t c = 0; c < full; c += kStrip) {
     const std::int64_t width = full - c < kStrip ? full - c : kStrip;
-    for (std::int32_t k = 0; k < plan.length; ++k) {
+    for (std::int32_t i = 0; i < plan.length; ++i) {
+      const std::int32_t k = plan.order[i];
       const FilterRun& run = plan.runs[plan.run_of[k]];
       kRowFns[run.term_count](run, plan.terms + run.term_begin, (k - run.first) / run.step,
                               in + c, out + c, sample_stride, width);
