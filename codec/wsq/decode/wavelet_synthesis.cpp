@@ -322,24 +322,40 @@ int wsq_reconstruct_with(float* image, int width, int height, const wavelet_tree
     report("ERROR: wsq_reconstruct : Hipass filter coefficients not defined\n");
     return -96;
   }
-  // One block: the work array, then the plan storage and row scratch of the fast path.
-  const std::size_t image_bytes =
-      static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * sizeof(float);
-  const std::size_t extra = kernels != nullptr ? fast_path_bytes(width, height) : 0;
-  CodecPtr<unsigned char[]> block(
-      static_cast<unsigned char*>(codec_malloc(image_bytes + extra)));
-  if (!block) {
+  CodecPtr<float[]> work(static_cast<float*>(codec_malloc(
+      static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * sizeof(float))));
+  if (!work) {
     report("ERROR : wsq_reconstruct : malloc : fdata1\n");
     return -97;
   }
-  float* work = reinterpret_cast<float*>(block.get());
+  return wsq_reconstruct_in(image, width, height, w_tree, w_treelen, dtt, kernels, work.get());
+}
+
+int wsq_reconstruct_in(float* image, int width, int height, const wavelet_tree_node* w_tree,
+                       int w_treelen, const transform_table& dtt, const SimdKernels* kernels,
+                       float* work) {
+  if (!dtt.lo_defined || !dtt.lofilt) {
+    report("ERROR: wsq_reconstruct : Lopass filter coefficients not defined\n");
+    return -95;
+  }
+  if (!dtt.hi_defined || !dtt.hifilt) {
+    report("ERROR: wsq_reconstruct : Hipass filter coefficients not defined\n");
+    return -96;
+  }
+  // The fast path's plan storage and filter scratch: a little per line, not per pixel.
+  CodecPtr<unsigned char[]> arena;
   float* scratch = nullptr;
   std::optional<PlanBuilder> builder;
   if (kernels != nullptr) {
     const std::int64_t longest = width > height ? width : height;
     const std::size_t plan_bytes = PlanBuilder::BytesFor(longest);
-    builder.emplace(block.get() + image_bytes, plan_bytes);
-    scratch = reinterpret_cast<float*>(block.get() + image_bytes + plan_bytes);
+    arena.reset(static_cast<unsigned char*>(codec_malloc(fast_path_bytes(width, height))));
+    if (!arena) {
+      report("ERROR : wsq_reconstruct : malloc : fdata1\n");
+      return -97;
+    }
+    builder.emplace(arena.get(), plan_bytes);
+    scratch = reinterpret_cast<float*>(arena.get() + plan_bytes);
   }
   const float* hi = dtt.hifilt.get();
   const float* lo = dtt.lofilt.get();

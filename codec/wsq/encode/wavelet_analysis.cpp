@@ -92,26 +92,28 @@ int wsq_decompose_with(float* fdata, std::size_t width, std::size_t height,
                        const wavelet_tree_node (&w_tree)[W_TREELEN], const float* hifilt,
                        int hi_len, const float* lofilt, int lo_len,
                        const SimdKernels* kernels) {
-  // One block: the scratch image, then the plan storage and filter scratch of the fast path.
-  const std::size_t image_bytes = width * height * sizeof(float);
+  CodecPtr<float[]> scratch_image(
+      static_cast<float*>(codec_malloc(width * height * sizeof(float))));
+  // The fast path's plan storage and filter scratch: a little per line, not per pixel.
   const std::size_t longest = width > height ? width : height;
-  const std::size_t plan_bytes = kernels != nullptr ? PlanBuilder::BytesFor(
-                                                          static_cast<std::int64_t>(longest))
-                                                    : 0;
+  const std::size_t plan_bytes =
+      kernels != nullptr ? PlanBuilder::BytesFor(static_cast<std::int64_t>(longest)) : 0;
   const std::size_t scratch_bytes =
       kernels != nullptr ? ScratchFloats(static_cast<std::int64_t>(longest)) * sizeof(float) : 0;
-  CodecPtr<unsigned char[]> block(
-      static_cast<unsigned char*>(codec_malloc(image_bytes + plan_bytes + scratch_bytes)));
-  if (!block) {
+  CodecPtr<unsigned char[]> arena;
+  if (scratch_image && kernels != nullptr) {
+    arena.reset(static_cast<unsigned char*>(codec_malloc(plan_bytes + scratch_bytes)));
+  }
+  if (!scratch_image || (kernels != nullptr && !arena)) {
     report("ERROR : wsq_decompose : malloc : fdata1\n");
     return -94;
   }
-  float* fdata1 = reinterpret_cast<float*>(block.get());
+  float* fdata1 = scratch_image.get();
   std::optional<PlanBuilder> builder;
   float* scratch = nullptr;
   if (kernels != nullptr) {
-    builder.emplace(block.get() + image_bytes, plan_bytes);
-    scratch = reinterpret_cast<float*>(block.get() + image_bytes + plan_bytes);
+    builder.emplace(arena.get(), plan_bytes);
+    scratch = reinterpret_cast<float*>(arena.get() + plan_bytes);
   }
   const auto pitch = static_cast<std::ptrdiff_t>(width);
   for (int node = 0; node < W_TREELEN; ++node) {
