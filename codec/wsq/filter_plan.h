@@ -43,6 +43,8 @@ struct FilterPlan {
   std::int32_t run_count = 0;
   FilterTerm* terms = nullptr;
   std::int32_t term_count = 0;
+  std::int32_t* run_of = nullptr;  // per output: the run it belongs to
+  std::int32_t* order = nullptr;   // the outputs by where their input starts
 };
 
 // Collects the terms of each output of one line while a plan is being built, then compresses
@@ -76,9 +78,41 @@ class PlanBuilder {
   Slot* slots_ = nullptr;
   std::int32_t capacity_ = 0;  // slots available
   FilterRun* runs_ = nullptr;
+  std::int32_t* run_of_ = nullptr;
+  std::int32_t* order_ = nullptr;
   FilterTerm* out_terms_ = nullptr;
   std::int32_t length_ = 0;
   bool ok_ = false;
+};
+
+// Plans already built during one transform, looked up by line length and a small key (the
+// halves' order): a transform meets the same few lengths again and again. Plans with more
+// runs or terms than a slot holds are simply not kept. Storage is caller-owned.
+class PlanCache {
+ public:
+  static std::size_t BytesFor(std::int64_t max_length);
+
+  PlanCache(void* storage, std::size_t bytes, std::int64_t max_length);
+
+  // The kept plan for (length, key), or null.
+  const FilterPlan* Find(std::int32_t length, int key) const;
+  // Keeps a copy of `plan` when there is room; returns the kept copy, or `plan` itself.
+  const FilterPlan& Keep(std::int32_t length, int key, const FilterPlan& plan);
+
+ private:
+  static constexpr int kSlots = 16;
+  static constexpr std::int32_t kMaxRuns = 64;
+  static constexpr std::int32_t kMaxTerms = 512;
+  struct Slot {
+    std::int32_t length = 0;
+    int key = 0;
+    FilterPlan plan;
+  };
+  Slot slots_[kSlots];
+  int used_ = 0;
+  unsigned char* storage_ = nullptr;
+  std::size_t slot_bytes_ = 0;
+  std::int64_t max_length_ = 0;
 };
 
 // Plain application, the reference for the fast kernels: line l's sample j is at

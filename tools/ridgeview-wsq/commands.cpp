@@ -8,6 +8,7 @@
 #include <iostream>
 #include <optional>
 
+#include "codec/common/codec_memory.h"
 #include "codec/wsq/wsq.h"
 #include "document/atomic_file.h"
 #include "tools/ridgeview-wsq/batch.h"
@@ -154,15 +155,14 @@ JobResult decode_one(const Options&, const std::string& in, const std::string& o
                                       file.size())) {
     return failure(in, "cannot decode (code " + std::to_string(ret) + ")");
   }
+  // The codec keeps its work blocks for a next call; one file at a time needs them no more.
+  codec::codec_release_cached_memory();
   const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
-  std::vector<std::uint8_t> bytes;
   const bool raw = out.size() >= 4 && out.compare(out.size() - 4, 4, ".raw") == 0;
-  if (raw) {
-    bytes.assign(pixels.get(), pixels.get() + count);
-  } else {
-    GrayImage image{w, h, std::vector<std::uint8_t>(pixels.get(), pixels.get() + count)};
-    bytes = FormatPgm(image);
-  }
+  const std::string header = raw ? std::string() : PgmHeader(w, h);
+  std::vector<std::uint8_t> bytes(header.begin(), header.end());
+  bytes.insert(bytes.end(), pixels.get(), pixels.get() + count);
+  pixels.reset();
   return write_output(in, out, bytes);
 }
 
@@ -180,7 +180,7 @@ JobResult encode_one(const Options& o, const std::string& in, const std::string&
     }
     image = {o.raw_width, o.raw_height, std::move(file)};
   } else {
-    std::optional<GrayImage> parsed = ParsePgm(file, error);
+    std::optional<GrayImage> parsed = ParsePgm(std::move(file), error);
     if (!parsed) return failure(in, error);
     image = std::move(*parsed);
   }
@@ -191,6 +191,8 @@ JobResult encode_one(const Options& o, const std::string& in, const std::string&
                                     o.comment ? o.comment->c_str() : nullptr)) {
     return failure(in, "cannot encode (code " + std::to_string(ret) + ")");
   }
+  codec::codec_release_cached_memory();
+  image.pixels = std::vector<std::uint8_t>();
   return write_output(in, out, std::span<const std::uint8_t>(wsq.get(), length));
 }
 

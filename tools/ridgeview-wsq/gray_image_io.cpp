@@ -32,7 +32,15 @@ long next_number(std::span<const std::uint8_t> bytes, std::size_t& pos) {
 
 }  // namespace
 
-std::optional<GrayImage> ParsePgm(std::span<const std::uint8_t> bytes, std::string& error) {
+namespace {
+
+struct PgmLayout {
+  int width = 0;
+  int height = 0;
+  std::size_t offset = 0;  // of the first pixel
+};
+
+std::optional<PgmLayout> parse_header(std::span<const std::uint8_t> bytes, std::string& error) {
   if (bytes.size() < 2 || bytes[0] != 'P' || bytes[1] != '5') {
     error = "not a binary PGM (P5) file";
     return std::nullopt;
@@ -59,17 +67,40 @@ std::optional<GrayImage> ParsePgm(std::span<const std::uint8_t> bytes, std::stri
     error = "PGM file is shorter than its pixels";
     return std::nullopt;
   }
+  return PgmLayout{static_cast<int>(width), static_cast<int>(height), pos};
+}
+
+}  // namespace
+
+std::optional<GrayImage> ParsePgm(std::span<const std::uint8_t> bytes, std::string& error) {
+  const std::optional<PgmLayout> layout = parse_header(bytes, error);
+  if (!layout) return std::nullopt;
+  const std::size_t count =
+      static_cast<std::size_t>(layout->width) * static_cast<std::size_t>(layout->height);
   GrayImage image;
-  image.width = static_cast<int>(width);
-  image.height = static_cast<int>(height);
-  image.pixels.assign(bytes.begin() + static_cast<std::ptrdiff_t>(pos),
-                      bytes.begin() + static_cast<std::ptrdiff_t>(pos + count));
+  image.width = layout->width;
+  image.height = layout->height;
+  image.pixels.assign(bytes.begin() + static_cast<std::ptrdiff_t>(layout->offset),
+                      bytes.begin() + static_cast<std::ptrdiff_t>(layout->offset + count));
   return image;
 }
 
+std::optional<GrayImage> ParsePgm(std::vector<std::uint8_t>&& bytes, std::string& error) {
+  const std::optional<PgmLayout> layout = parse_header(bytes, error);
+  if (!layout) return std::nullopt;
+  const std::size_t count =
+      static_cast<std::size_t>(layout->width) * static_cast<std::size_t>(layout->height);
+  bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(layout->offset));
+  bytes.resize(count);
+  return GrayImage{layout->width, layout->height, std::move(bytes)};
+}
+
+std::string PgmHeader(int width, int height) {
+  return "P5\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+}
+
 std::vector<std::uint8_t> FormatPgm(const GrayImage& image) {
-  const std::string header =
-      "P5\n" + std::to_string(image.width) + " " + std::to_string(image.height) + "\n255\n";
+  const std::string header = PgmHeader(image.width, image.height);
   std::vector<std::uint8_t> out(header.begin(), header.end());
   out.insert(out.end(), image.pixels.begin(), image.pixels.end());
   return out;

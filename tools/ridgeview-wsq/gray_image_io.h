@@ -19,6 +19,13 @@ struct GrayImage {
 // a P5 image with maxval 255 and enough pixel bytes.
 std::optional<GrayImage> ParsePgm(std::span<const std::uint8_t> bytes, std::string& error);
 
+// The same for a file read into `bytes`, whose buffer becomes the image's pixels (the header
+// is removed in place, so no second copy of the pixels is made).
+std::optional<GrayImage> ParsePgm(std::vector<std::uint8_t>&& bytes, std::string& error);
+
+// The header of a binary PGM of width x height.
+std::string PgmHeader(int width, int height);
+
 // The file bytes of a binary PGM.
 std::vector<std::uint8_t> FormatPgm(const GrayImage& image);
 

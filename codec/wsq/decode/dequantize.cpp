@@ -1,5 +1,7 @@
 #include "codec/wsq/decode/dequantize.h"
 
+#include <algorithm>
+
 #include "codec/common/report.h"
 
 namespace ridgeview::codec {
@@ -10,7 +12,10 @@ int unquantize(CodecPtr<float[]>& out, const quantization_table& dqt,
                const SimdKernels& kernels) {
   (void)q_treelen;  // only the 60 coded subbands are ever read
   const std::size_t stride = static_cast<std::size_t>(width);
-  CodecPtr<float[]> values = codec_alloc_array<float>(stride * static_cast<std::size_t>(height));
+  // Every pixel belongs to exactly one of the 64 subband rectangles: the coded ones are
+  // written below, the others are set to 0 here, so the array needs no zero-filling first.
+  CodecPtr<float[]> values(static_cast<float*>(
+      codec_malloc(stride * static_cast<std::size_t>(height) * sizeof(float))));
   if (!values) {
     report("ERROR : unquantize : calloc : fip\n");
     return -91;
@@ -18,6 +23,15 @@ int unquantize(CodecPtr<float[]>& out, const quantization_table& dqt,
   if (!dqt.defined) {
     report("ERROR: unquantize : quantization table parameters not defined!\n");
     return -92;
+  }
+  for (int k = 0; k < Q_TREELEN; ++k) {
+    if (k < NUM_SUBBANDS && dqt.q[k] != 0.0f) continue;
+    const quantization_tree_entry& band = q_tree[k];
+    for (int row = 0; row < band.ly; ++row) {
+      float* dst = &values[static_cast<std::size_t>(band.y + row) * stride +
+                           static_cast<std::size_t>(band.x)];
+      std::fill(dst, dst + band.lx, 0.0f);
+    }
   }
   const float center = dqt.center;
   const std::int16_t* next = coefficients;

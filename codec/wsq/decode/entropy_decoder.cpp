@@ -105,32 +105,44 @@ class FastSymbols {
   // that passes the limit. Everything else is left to the general loop.
   int DecodeCommon(bit_reader& r, std::int16_t* coefficients, std::uint64_t& written,
                    std::uint64_t limit) const {
-    while (written <= limit && r.end - r.cursor >= 8) {
-      std::uint64_t raw;
-      std::memcpy(&raw, r.cursor, 8);
-      const std::uint64_t inv = ~raw;
-      if (((inv - 0x0101010101010101ull) & ~inv & 0x8080808080808080ull) != 0) return 0;
-      const std::uint64_t next = __builtin_bswap64(raw) >> 8;
-      const std::uint64_t window =
-          ((std::uint64_t{r.current} << 56) | next) << (8 - r.bit_count);
+    // The unread bits, most significant first: the current byte's, then whole bytes loaded
+    // from the cursor on, never a 0xFF byte (stuffed or a marker) nor past the end.
+    const std::uint8_t* const next = r.cursor;
+    std::uint64_t window = r.bit_count > 0 ? std::uint64_t{r.current} << (64 - r.bit_count) : 0;
+    int have = r.bit_count;
+    std::size_t loaded = 0;
+    int consumed = 0;
+    int result = 0;
+    while (written <= limit) {
+      while (have <= 56 && next + loaded < r.end && next[loaded] != 0xFF) {
+        window |= std::uint64_t{next[loaded]} << (56 - have);
+        have += 8;
+        ++loaded;
+      }
+      // The common symbols carry no further bits: a code of up to 16 bits is all they need.
+      if (have < MAX_HUFFBITS) break;
       const std::uint16_t entry = table_[window >> (64 - kLookBits)];
       const int symbol = entry & 0xFF;
       if (entry == kNoCode || entry == kLonger || symbol == 0 || (symbol > 100 && symbol < 107) ||
           symbol == 255) {
-        return 0;
+        break;
       }
+      const int length = entry >> 8;
+      window <<= length;
+      have -= length;
+      consumed += length;
       if (symbol >= 107) {
         coefficients[written++] = static_cast<std::int16_t>(symbol - 180);
       } else {
         written += static_cast<std::uint64_t>(symbol);
         if (written > limit) {
-          Consume(r, entry >> 8);
-          return kRunPastLimit;
+          result = kRunPastLimit;
+          break;
         }
       }
-      Consume(r, entry >> 8);
     }
-    return 0;
+    Consume(r, consumed);
+    return result;
   }
   static constexpr int kRunPastLimit = 2;
 

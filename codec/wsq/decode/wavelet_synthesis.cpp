@@ -276,7 +276,8 @@ struct SignedFilters {
 // scratch of the fast path.
 std::size_t fast_path_bytes(int width, int height) {
   const std::int64_t longest = width > height ? width : height;
-  return PlanBuilder::BytesFor(longest) + ScratchFloats(longest) * sizeof(float) + 64;
+  return PlanBuilder::BytesFor(longest) + PlanCache::BytesFor(longest) +
+         ScratchFloats(longest) * sizeof(float) + 64;
 }
 
 }  // namespace
@@ -322,43 +323,73 @@ int wsq_reconstruct_with(float* image, int width, int height, const wavelet_tree
     report("ERROR: wsq_reconstruct : Hipass filter coefficients not defined\n");
     return -96;
   }
-  // One block: the work array, then the plan storage and row scratch of the fast path.
-  const std::size_t image_bytes =
-      static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * sizeof(float);
-  const std::size_t extra = kernels != nullptr ? fast_path_bytes(width, height) : 0;
-  CodecPtr<unsigned char[]> block(
-      static_cast<unsigned char*>(codec_malloc(image_bytes + extra)));
-  if (!block) {
+  CodecPtr<float[]> work(static_cast<float*>(codec_malloc(
+      static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * sizeof(float))));
+  if (!work) {
     report("ERROR : wsq_reconstruct : malloc : fdata1\n");
     return -97;
   }
-  float* work = reinterpret_cast<float*>(block.get());
+  return wsq_reconstruct_in(image, width, height, w_tree, w_treelen, dtt, kernels, work.get());
+}
+
+int wsq_reconstruct_in(float* image, int width, int height, const wavelet_tree_node* w_tree,
+                       int w_treelen, const transform_table& dtt, const SimdKernels* kernels,
+                       float* work) {
+  if (!dtt.lo_defined || !dtt.lofilt) {
+    report("ERROR: wsq_reconstruct : Lopass filter coefficients not defined\n");
+    return -95;
+  }
+  if (!dtt.hi_defined || !dtt.hifilt) {
+    report("ERROR: wsq_reconstruct : Hipass filter coefficients not defined\n");
+    return -96;
+  }
+  // The fast path's plan storage, kept plans and filter scratch: a little per line, not per
+  // pixel.
+  CodecPtr<unsigned char[]> arena;
   float* scratch = nullptr;
   std::optional<PlanBuilder> builder;
+  std::optional<PlanCache> cache;
   if (kernels != nullptr) {
     const std::int64_t longest = width > height ? width : height;
     const std::size_t plan_bytes = PlanBuilder::BytesFor(longest);
-    builder.emplace(block.get() + image_bytes, plan_bytes);
-    scratch = reinterpret_cast<float*>(block.get() + image_bytes + plan_bytes);
+    const std::size_t cache_bytes = PlanCache::BytesFor(longest);
+    arena.reset(static_cast<unsigned char*>(codec_malloc(fast_path_bytes(width, height))));
+    if (!arena) {
+      report("ERROR : wsq_reconstruct : malloc : fdata1\n");
+      return -97;
+    }
+    builder.emplace(arena.get(), plan_bytes);
+    cache.emplace(arena.get() + plan_bytes, cache_bytes, longest);
+    scratch = reinterpret_cast<float*>(arena.get() + plan_bytes + cache_bytes);
   }
   const float* hi = dtt.hifilt.get();
   const float* lo = dtt.lofilt.get();
+  // The plan for lines of `length` samples with the given halves' order, kept or built; null
+  // when the filters need the plain pass.
+  FilterPlan built;
+  auto plan_for = [&](int length, bool swap) -> const FilterPlan* {
+    if (!builder || length <= 0) return nullptr;
+    if (const FilterPlan* kept = cache->Find(length, swap ? 1 : 0)) return kept;
+    if (!build_synthesis_plan(*builder, built, length, hi, dtt.hisize, lo, dtt.losize, swap)) {
+      return nullptr;
+    }
+    return &cache->Keep(length, swap ? 1 : 0, built);
+  };
   for (int node = w_treelen - 1; node >= 0; --node) {
     const wavelet_tree_node& t = w_tree[node];
     float* base = image + static_cast<std::ptrdiff_t>(t.y) * width + t.x;
-    FilterPlan plan;
     // Columns: the node's columns lie next to each other, one lane each.
-    if (builder && t.dx > 0 &&
-        build_synthesis_plan(*builder, plan, t.dy, hi, dtt.hisize, lo, dtt.losize, t.ic != 0)) {
-      kernels->apply_columns(plan, base, work, width, t.dx, scratch);
+    const FilterPlan* columns = t.dx > 0 ? plan_for(t.dy, t.ic != 0) : nullptr;
+    if (columns != nullptr) {
+      kernels->apply_columns(*columns, base, work, width, t.dx, scratch);
     } else {
       synthesis_pass(work, base, t.dx, t.dy, 1, width, hi, dtt.hisize, lo, dtt.losize,
                      t.ic != 0);
     }
     // Rows.
-    if (builder && t.dy > 0 &&
-        build_synthesis_plan(*builder, plan, t.dx, hi, dtt.hisize, lo, dtt.losize, t.ir != 0)) {
-      kernels->apply_rows(plan, work, base, width, t.dy, scratch);
+    const FilterPlan* rows = t.dy > 0 ? plan_for(t.dx, t.ir != 0) : nullptr;
+    if (rows != nullptr) {
+      kernels->apply_rows(*rows, work, base, width, t.dy, scratch);
     } else {
       synthesis_pass(base, work, t.dy, t.dx, width, 1, hi, dtt.hisize, lo, dtt.losize,
                      t.ir != 0);

@@ -22,6 +22,12 @@ int wsq_reconstruct_with(float* image, int width, int height, const wavelet_tree
                          int w_treelen, const transform_table& dtt,
                          const SimdKernels* kernels);
 
+// wsq_reconstruct_with on a work array of width * height values the caller provides; only
+// the fast path's small plan storage is allocated here (-97 when it cannot be).
+int wsq_reconstruct_in(float* image, int width, int height, const wavelet_tree_node* w_tree,
+                       int w_treelen, const transform_table& dtt, const SimdKernels* kernels,
+                       float* work);
+
 // The plan of one synthesis pass over lines of `length` samples: the sums synthesis_pass
 // forms, output by output. False when the filters need steps a plan cannot express (an even
 // lowpass length) or `builder` has too little room.

@@ -1,5 +1,6 @@
 #include "codec/wsq/decode/wsq_decode.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -15,8 +16,8 @@
 namespace ridgeview::codec {
 namespace {
 
-// Largest number of bytes per pixel the decode holds at once: the values and the
-// reconstruction's work array (4 + 4), with the coefficients (2) freed before the work array.
+// Largest number of bytes per pixel the decode holds at once: the values and the block that
+// holds the coefficients and then the reconstruction's work array (4 + 4).
 constexpr std::uint64_t kPeakBytesPerPixel = 8;
 
 bool is_space(char c) {
@@ -139,29 +140,35 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
     report("ERROR: wsq_decode_mem : malloc : qdata1\n");
     return -20;
   }
-  // One spare value: a single coefficient may be appended when the count equals the limit.
+  // One block holds the coefficients first and the reconstruction's work array afterwards:
+  // it has the size of the work array, the same as the values array, so that the blocks of
+  // one decode serve the next one (see codec_memory.h). One spare coefficient: a single value
+  // may be appended when the count equals the limit.
   const std::size_t capacity = static_cast<std::size_t>(count) + 1;
-  CodecPtr<std::int16_t[]> qdata = codec_alloc_array<std::int16_t>(capacity);
-  if (!qdata) {
+  const std::size_t block_bytes = std::max(static_cast<std::size_t>(count) * sizeof(float),
+                                           capacity * sizeof(std::int16_t));
+  CodecPtr<unsigned char[]> block(static_cast<unsigned char*>(codec_malloc(block_bytes)));
+  if (!block) {
     report("ERROR: wsq_decode_mem : malloc : qdata1\n");
     return -20;
   }
-  if (int ret = huffman_decode_data_mem(qdata.get(), capacity, tables, state.q_tree, cursor,
-                                        end, strategy.table_huffman)) {
+  auto* qdata = reinterpret_cast<std::int16_t*>(block.get());
+  std::memset(qdata, 0, capacity * sizeof(std::int16_t));
+  if (int ret = huffman_decode_data_mem(qdata, capacity, tables, state.q_tree, cursor, end,
+                                        strategy.table_huffman)) {
     return ret;
   }
 
   CodecPtr<float[]> values;
-  if (int ret = unquantize(values, tables.dqt, state.q_tree, Q_TREELEN, qdata.get(), w, h,
+  if (int ret = unquantize(values, tables.dqt, state.q_tree, Q_TREELEN, qdata, w, h,
                            kernels)) {
     return ret;
   }
-  qdata.reset();
-
-  if (int ret = wsq_reconstruct_with(values.get(), w, h, state.w_tree, W_TREELEN, tables.dtt,
-                                     strategy.kernels)) {
+  if (int ret = wsq_reconstruct_in(values.get(), w, h, state.w_tree, W_TREELEN, tables.dtt,
+                                   strategy.kernels, reinterpret_cast<float*>(block.get()))) {
     return ret;
   }
+  block.reset();
 
   CodecBytes gray(static_cast<unsigned char*>(codec_malloc(static_cast<std::size_t>(count))));
   if (!gray) {

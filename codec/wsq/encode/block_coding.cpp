@@ -26,6 +26,24 @@ inline void emit_bytes(code_bit_writer& w) {
   }
 }
 
+// Lets bits pile up to 32 and stores four bytes at once when none of them needs stuffing.
+inline void emit_some(code_bit_writer& w) {
+  if (w.pending < 32) return;
+  const auto word = static_cast<std::uint32_t>(w.bits >> (w.pending - 32));
+  const std::uint32_t inv = ~word;
+  const bool has_ff = ((inv - 0x01010101u) & ~inv & 0x80808080u) != 0;
+  if (has_ff || w.capacity - w.size < 4 || w.size > w.capacity) {
+    emit_bytes(w);
+    return;
+  }
+  w.out[w.size] = static_cast<unsigned char>(word >> 24);
+  w.out[w.size + 1] = static_cast<unsigned char>(word >> 16);
+  w.out[w.size + 2] = static_cast<unsigned char>(word >> 8);
+  w.out[w.size + 3] = static_cast<unsigned char>(word);
+  w.size += 4;
+  w.pending -= 32;
+}
+
 }  // namespace
 
 void put_code_bits(code_bit_writer& w, std::uint16_t value, int n) {
@@ -33,10 +51,11 @@ void put_code_bits(code_bit_writer& w, std::uint16_t value, int n) {
   if (n > 16) n = 16;  // codes and escape values have at most 16 bits
   w.bits = (w.bits << n) | (value & ((1u << n) - 1u));
   w.pending += n;
-  emit_bytes(w);
+  emit_some(w);
 }
 
 void flush_code_bits(code_bit_writer& w) {
+  emit_bytes(w);
   if (w.pending == 0) return;
   const int pad = 8 - w.pending;
   w.bits = (w.bits << pad) | ((1u << pad) - 1u);

@@ -17,7 +17,7 @@ struct code_bit_writer {
   std::size_t capacity = 0;
   std::size_t size = 0;     // bytes written, stuffed bytes included
   std::uint64_t bits = 0;   // pending bits in the low `pending` bits, oldest first
-  int pending = 0;          // 0..7 between calls: bits of a byte not yet complete
+  int pending = 0;          // 0..47 between calls: bits not yet stored
   bool overflow = false;
 };
 

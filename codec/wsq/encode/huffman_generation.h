@@ -4,6 +4,10 @@
 // segment carries.
 #pragma once
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <cstddef>
 #include <cstdint>
 
@@ -36,13 +40,16 @@ int zero_run_symbol(std::uint32_t run, int max_zrun);
 inline std::size_t zero_stretch(const std::int16_t* coefficients, std::size_t i,
                                 std::size_t count) {
   const std::size_t start = i;
-  // Four coefficients at a time while all four are zero.
-  while (i + 4 <= count) {
-    std::uint64_t word;
-    __builtin_memcpy(&word, coefficients + i, sizeof word);
-    if (word != 0) break;
-    i += 4;
+#if defined(__SSE2__)
+  // Eight coefficients at a time while all eight are zero, then the first non-zero one.
+  const __m128i zero = _mm_setzero_si128();
+  while (i + 8 <= count) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coefficients + i));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(v, zero)));
+    if (mask != 0xFFFFu) return i - start + static_cast<std::size_t>(__builtin_ctz(~mask) / 2);
+    i += 8;
   }
+#endif
   while (i < count && coefficients[i] == 0) ++i;
   return i - start;
 }

@@ -92,43 +92,61 @@ int wsq_decompose_with(float* fdata, std::size_t width, std::size_t height,
                        const wavelet_tree_node (&w_tree)[W_TREELEN], const float* hifilt,
                        int hi_len, const float* lofilt, int lo_len,
                        const SimdKernels* kernels) {
-  // One block: the scratch image, then the plan storage and filter scratch of the fast path.
-  const std::size_t image_bytes = width * height * sizeof(float);
+  CodecPtr<float[]> scratch_image(
+      static_cast<float*>(codec_malloc(width * height * sizeof(float))));
+  // The fast path's plan storage and filter scratch: a little per line, not per pixel.
   const std::size_t longest = width > height ? width : height;
-  const std::size_t plan_bytes = kernels != nullptr ? PlanBuilder::BytesFor(
-                                                          static_cast<std::int64_t>(longest))
-                                                    : 0;
+  const std::size_t plan_bytes =
+      kernels != nullptr ? PlanBuilder::BytesFor(static_cast<std::int64_t>(longest)) : 0;
+  const std::size_t cache_bytes =
+      kernels != nullptr ? PlanCache::BytesFor(static_cast<std::int64_t>(longest)) : 0;
   const std::size_t scratch_bytes =
       kernels != nullptr ? ScratchFloats(static_cast<std::int64_t>(longest)) * sizeof(float) : 0;
-  CodecPtr<unsigned char[]> block(
-      static_cast<unsigned char*>(codec_malloc(image_bytes + plan_bytes + scratch_bytes)));
-  if (!block) {
+  CodecPtr<unsigned char[]> arena;
+  if (scratch_image && kernels != nullptr) {
+    arena.reset(
+        static_cast<unsigned char*>(codec_malloc(plan_bytes + cache_bytes + scratch_bytes)));
+  }
+  if (!scratch_image || (kernels != nullptr && !arena)) {
     report("ERROR : wsq_decompose : malloc : fdata1\n");
     return -94;
   }
-  float* fdata1 = reinterpret_cast<float*>(block.get());
+  float* fdata1 = scratch_image.get();
   std::optional<PlanBuilder> builder;
+  std::optional<PlanCache> cache;
   float* scratch = nullptr;
   if (kernels != nullptr) {
-    builder.emplace(block.get() + image_bytes, plan_bytes);
-    scratch = reinterpret_cast<float*>(block.get() + image_bytes + plan_bytes);
+    builder.emplace(arena.get(), plan_bytes);
+    cache.emplace(arena.get() + plan_bytes, cache_bytes, static_cast<std::int64_t>(longest));
+    scratch = reinterpret_cast<float*>(arena.get() + plan_bytes + cache_bytes);
   }
+  // The plan for lines of n samples with the given halves' order, kept or built; null when
+  // the plain pass must run.
+  FilterPlan built;
+  auto plan_for = [&](std::int64_t n, bool invert) -> const FilterPlan* {
+    if (!builder || n <= 0) return nullptr;
+    const auto length = static_cast<std::int32_t>(n);
+    if (const FilterPlan* kept = cache->Find(length, invert ? 1 : 0)) return kept;
+    if (!build_analysis_plan(*builder, built, n, hifilt, hi_len, lofilt, lo_len, invert)) {
+      return nullptr;
+    }
+    return &cache->Keep(length, invert ? 1 : 0, built);
+  };
   const auto pitch = static_cast<std::ptrdiff_t>(width);
   for (int node = 0; node < W_TREELEN; ++node) {
     const wavelet_tree_node& t = w_tree[node];
     float* base = fdata + static_cast<std::ptrdiff_t>(t.y) * pitch + t.x;
-    FilterPlan plan;
     // Rows of the node into the top-left corner of the scratch image, then its columns back.
-    if (builder && t.dy > 0 &&
-        build_analysis_plan(*builder, plan, t.dx, hifilt, hi_len, lofilt, lo_len, t.ir != 0)) {
-      kernels->apply_rows(plan, base, fdata1, pitch, t.dy, scratch);
+    const FilterPlan* rows = t.dy > 0 ? plan_for(t.dx, t.ir != 0) : nullptr;
+    if (rows != nullptr) {
+      kernels->apply_rows(*rows, base, fdata1, pitch, t.dy, scratch);
     } else {
       analysis_pass(fdata1, base, t.dy, t.dx, pitch, 1, hifilt, hi_len, lofilt, lo_len,
                     t.ir != 0);
     }
-    if (builder && t.dx > 0 &&
-        build_analysis_plan(*builder, plan, t.dy, hifilt, hi_len, lofilt, lo_len, t.ic != 0)) {
-      kernels->apply_columns(plan, fdata1, base, pitch, t.dx, scratch);
+    const FilterPlan* columns = t.dx > 0 ? plan_for(t.dy, t.ic != 0) : nullptr;
+    if (columns != nullptr) {
+      kernels->apply_columns(*columns, fdata1, base, pitch, t.dx, scratch);
     } else {
       analysis_pass(base, fdata1, t.dx, t.dy, 1, pitch, hifilt, hi_len, lofilt, lo_len,
                     t.ic != 0);

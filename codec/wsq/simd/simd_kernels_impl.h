@@ -62,27 +62,34 @@ using ridgeview::codec::FilterPlan;
 using ridgeview::codec::FilterRun;
 using ridgeview::codec::FilterTerm;
 
-// A run of outputs for `lines` adjacent lines (a multiple of kLanes); N terms, unrolled.
+// Output r of a run for `lines` adjacent lines (a multiple of kLanes); N terms, unrolled.
 template <int N>
-void run_columns(const FilterRun& run, const FilterTerm* t, const float* in, float* out,
-                 std::ptrdiff_t stride, std::int64_t lines) {
+void one_row(const FilterRun& run, const FilterTerm* t, std::int32_t r, const float* in,
+             float* out, std::ptrdiff_t stride, std::int64_t lines) {
   Vec c[N];
-  std::ptrdiff_t offset[N];
+  const float* x[N];
+  const std::ptrdiff_t shift = static_cast<std::ptrdiff_t>(r) * run.index_step;
   for (int i = 0; i < N; ++i) {
     c[i] = splat(t[i].coefficient);
-    offset[i] = static_cast<std::ptrdiff_t>(t[i].index) * stride;
+    x[i] = in + (t[i].index + shift) * stride;
   }
-  const std::ptrdiff_t x_step = static_cast<std::ptrdiff_t>(run.index_step) * stride;
-  for (std::int32_t r = 0; r < run.count; ++r) {
-    const float* x = in + r * x_step;
-    float* y = out + static_cast<std::ptrdiff_t>(run.first + r * run.step) * stride;
-    for (std::int64_t l = 0; l < lines; l += kLanes) {
-      Vec acc = load(x + offset[0] + l) * c[0];
-      for (int i = 1; i < N; ++i) acc = acc + load(x + offset[i] + l) * c[i];
-      store(y + l, acc);
-    }
+  float* y = out + static_cast<std::ptrdiff_t>(run.first + r * run.step) * stride;
+  for (std::int64_t l = 0; l < lines; l += kLanes) {
+    Vec acc = load(x[0] + l) * c[0];
+    for (int i = 1; i < N; ++i) acc = acc + load(x[i] + l) * c[i];
+    store(y + l, acc);
   }
 }
+
+using RowFn = void (*)(const FilterRun&, const FilterTerm*, std::int32_t, const float*, float*,
+                       std::ptrdiff_t, std::int64_t);
+
+// One kernel per term count; plans never hold more than kMaxPlanTerms terms per output.
+constexpr RowFn kRowFns[] = {nullptr,     one_row<1>,  one_row<2>,  one_row<3>,  one_row<4>,
+                             one_row<5>,  one_row<6>,  one_row<7>,  one_row<8>,  one_row<9>,
+                             one_row<10>, one_row<11>, one_row<12>, one_row<13>, one_row<14>,
+                             one_row<15>, one_row<16>};
+static_assert(sizeof kRowFns / sizeof kRowFns[0] == ridgeview::codec::kMaxPlanTerms + 1);
 
 // A run of outputs for exactly kLanes lines stored as groups of kLanes (one vector per
 // sample): the rows mode's transposed blocks.
@@ -115,15 +122,6 @@ constexpr RunFn kBlockFns[] = {nullptr,        run_block<1>,  run_block<2>,  run
                                run_block<12>,  run_block<13>, run_block<14>, run_block<15>,
                                run_block<16>};
 
-// One kernel per term count; plans never hold more than kMaxPlanTerms terms per output.
-constexpr RunFn kRunFns[] = {nullptr,          run_columns<1>,  run_columns<2>,
-                             run_columns<3>,   run_columns<4>,  run_columns<5>,
-                             run_columns<6>,   run_columns<7>,  run_columns<8>,
-                             run_columns<9>,   run_columns<10>, run_columns<11>,
-                             run_columns<12>,  run_columns<13>, run_columns<14>,
-                             run_columns<15>,  run_columns<16>};
-static_assert(sizeof kRunFns / sizeof kRunFns[0] == ridgeview::codec::kMaxPlanTerms + 1);
-
 void run_plan_on_block(const FilterPlan& plan, const float* a, float* b) {
   for (std::int32_t i = 0; i < plan.run_count; ++i) {
     const FilterRun& run = plan.runs[i];
@@ -134,15 +132,16 @@ void run_plan_on_block(const FilterPlan& plan, const float* a, float* b) {
 void apply_columns_scratch(const FilterPlan& plan, const float* in, float* out,
                            std::ptrdiff_t sample_stride, std::int64_t lines, float* scratch) {
   const std::int64_t full = lines - lines % kLanes;
-  // Strips of columns narrow enough that the input rows one output reads stay in the
-  // first-level cache while the strip is walked down.
-  constexpr std::int64_t kStrip = 32 * kLanes;
+  // Outputs in the order of the input rows they read, so that the input is walked down once
+  // (outputs taken one after the other read nearly the same rows), in wide strips of columns.
+  constexpr std::int64_t kStrip = 256 * kLanes;
   for (std::int64_t c = 0; c < full; c += kStrip) {
     const std::int64_t width = full - c < kStrip ? full - c : kStrip;
-    for (std::int32_t i = 0; i < plan.run_count; ++i) {
-      const FilterRun& run = plan.runs[i];
-      kRunFns[run.term_count](run, plan.terms + run.term_begin, in + c, out + c, sample_stride,
-                              width);
+    for (std::int32_t i = 0; i < plan.length; ++i) {
+      const std::int32_t k = plan.order[i];
+      const FilterRun& run = plan.runs[plan.run_of[k]];
+      kRowFns[run.term_count](run, plan.terms + run.term_begin, (k - run.first) / run.step,
+                              in + c, out + c, sample_stride, width);
     }
   }
   const std::int64_t rest = lines - full;

@@ -239,10 +239,11 @@ TEST(WsqEncode, EveryAllocationFailureIsCleanlyReported) {
   }
   codec_reset_alloc_counters();
 
-  // fdata, the decomposition's scratch image, sip, wsq_data come first, in this order.
-  ASSERT_GE(codes.size(), 4u);
-  EXPECT_EQ(std::vector<int>(codes.begin(), codes.begin() + 4),
-            (std::vector<int>{-10, -94, -90, -12}));
+  // fdata, the decomposition's scratch image and its filter plans, sip, wsq_data come first,
+  // in this order.
+  ASSERT_GE(codes.size(), 5u);
+  EXPECT_EQ(std::vector<int>(codes.begin(), codes.begin() + 5),
+            (std::vector<int>{-10, -94, -94, -90, -12}));
   const std::multiset<int> seen(codes.begin(), codes.end());
   EXPECT_EQ(seen.count(-13), 1u);  // huff_buf
   EXPECT_EQ(seen.count(-48), 3u);  // symbol counters: block 1, blocks 2 and 3
