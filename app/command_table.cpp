@@ -8,7 +8,8 @@ namespace {
 
 namespace cmd = document::command;
 
-// Return is the handheld's "Action" key; F11 is where desktop users look for full screen.
+// Return is the "Action" key the About box mentions; F11 is where desktop users look for full
+// screen.
 constexpr CommandInfo kCommands[] = {
     {cmd::kFullScreen, "Full Screen", "", {"Return", "F11", ""}},
     {cmd::kScrollBars, "ScrollBars", "", {"", "", ""}},

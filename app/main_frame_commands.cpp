@@ -126,8 +126,8 @@ void MainFrame::CreateMenus() {
   optionsMenu_->addAction(actions_.at(cmd::kTitleBar));
   optionsButton_->setMenu(optionsMenu_);
 
-  // The context menu. Its two groups stood in two columns on the handheld; a menu here has
-  // one column, so a separator stands where the column break was.
+  // The context menu: two groups of commands. Qt menus have no column breaks, so a separator
+  // stands between the groups.
   contextMenu_ = new QMenu(this);
   contextMenu_->setObjectName("context menu");
   for (int id : {cmd::kFullScreen, cmd::kScrollBars, cmd::kTitleBar, cmd::kProperties,
