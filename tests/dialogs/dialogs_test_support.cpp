@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "qt_test_environment.h"
+
 #include <QApplication>
 #include <QtGlobal>
 
@@ -27,24 +29,15 @@ std::string MakeTempFolder() {
 }
 
 // Points HOME and every XDG variable into a private folder before the tests (or Qt) read
-// them, and holds the one QApplication of the program.
-class DialogsEnvironment : public ::testing::Environment {
+// them (see kRegistered), holds the one QApplication of the program, and removes the folder
+// after the last test.
+class DialogsEnvironment : public ridgeview::testing_qt::QtTestEnvironment {
  public:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "dialogs_tests";
-    static char* argv[] = {name, nullptr};
-    app_ = std::make_unique<QApplication>(argc, argv);
-  }
   void TearDown() override {
-    app_.reset();
+    QtTestEnvironment::TearDown();
     std::error_code ec;
     fs::remove_all(TestRoot(), ec);
   }
-
- private:
-  std::unique_ptr<QApplication> app_;
 };
 
 const bool kRegistered = [] {

@@ -280,6 +280,19 @@ std::size_t fast_path_bytes(int width, int height) {
          ScratchFloats(longest) * sizeof(float) + 64;
 }
 
+// Both synthesis filters must have been read: 0, or -95 / -96 with their messages.
+int check_filters(const transform_table& dtt) {
+  if (!dtt.lo_defined || !dtt.lofilt) {
+    report("ERROR: wsq_reconstruct : Lopass filter coefficients not defined\n");
+    return -95;
+  }
+  if (!dtt.hi_defined || !dtt.hifilt) {
+    report("ERROR: wsq_reconstruct : Hipass filter coefficients not defined\n");
+    return -96;
+  }
+  return 0;
+}
+
 }  // namespace
 
 void synthesis_pass(float* output, const float* input, int lines, int length,
@@ -315,14 +328,7 @@ int wsq_reconstruct(float* image, int width, int height, const wavelet_tree_node
 int wsq_reconstruct_with(float* image, int width, int height, const wavelet_tree_node* w_tree,
                          int w_treelen, const transform_table& dtt,
                          const SimdKernels* kernels) {
-  if (!dtt.lo_defined || !dtt.lofilt) {
-    report("ERROR: wsq_reconstruct : Lopass filter coefficients not defined\n");
-    return -95;
-  }
-  if (!dtt.hi_defined || !dtt.hifilt) {
-    report("ERROR: wsq_reconstruct : Hipass filter coefficients not defined\n");
-    return -96;
-  }
+  if (int ret = check_filters(dtt)) return ret;
   CodecPtr<float[]> work(static_cast<float*>(codec_malloc(
       static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * sizeof(float))));
   if (!work) {
@@ -335,14 +341,7 @@ int wsq_reconstruct_with(float* image, int width, int height, const wavelet_tree
 int wsq_reconstruct_in(float* image, int width, int height, const wavelet_tree_node* w_tree,
                        int w_treelen, const transform_table& dtt, const SimdKernels* kernels,
                        float* work) {
-  if (!dtt.lo_defined || !dtt.lofilt) {
-    report("ERROR: wsq_reconstruct : Lopass filter coefficients not defined\n");
-    return -95;
-  }
-  if (!dtt.hi_defined || !dtt.hifilt) {
-    report("ERROR: wsq_reconstruct : Hipass filter coefficients not defined\n");
-    return -96;
-  }
+  if (int ret = check_filters(dtt)) return ret;
   // The fast path's plan storage, kept plans and filter scratch: a little per line, not per
   // pixel.
   CodecPtr<unsigned char[]> arena;

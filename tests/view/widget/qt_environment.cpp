@@ -1,29 +1,8 @@
-// One QApplication for the whole test program, made before the first test and destroyed after
-// the last. Widgets need it; the core tests in the same program do not mind it.
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <memory>
+// The view test program's QApplication: the widget tests need it; the core tests do not mind
+// it.
+#include "qt_test_environment.h"
 
 namespace {
-
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    // Without a display the tests still run; ctest sets the same.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    app_ = std::make_unique<QApplication>(argc_, argv_);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[16] = "view_tests";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> app_;
-};
-
 [[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
+    ::testing::AddGlobalTestEnvironment(new ridgeview::testing_qt::QtTestEnvironment);
 }  // namespace
