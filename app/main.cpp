@@ -3,7 +3,7 @@
 //
 // Order: check that a window can be shown at all; start the toolkit (it shows nothing yet);
 // hand the command line to a running instance, ending this one when it took over; otherwise
-// run the viewer. The toolkit is given no arguments: the whole command line is the path of
+// make sure the desktop knows the program (first start only) and run the viewer. The toolkit is given no arguments: the whole command line is the path of
 // the file to open, even when it looks like a toolkit option.
 #include <QApplication>
 #include <QDir>
@@ -12,6 +12,7 @@
 
 #include "app/display_check.h"
 #include "app/run_app.h"
+#include "platform/qt/desktop/desktop_install.h"
 #include "platform/qt/instance/command_line.h"
 #include "platform/qt/instance/exit_status.h"
 #include "platform/qt/instance/single_instance.h"
@@ -38,5 +39,8 @@ int main(int argc, char** argv) {
   if (previous != ridgeview::platform::kInstanceGoOn) {
     return ridgeview::platform::ExitStatusFromResult(previous);
   }
+  // On the first start the desktop learns about the program: its entry and the WSQ type.
+  ridgeview::platform::EnsureDesktopIntegration(
+      QCoreApplication::applicationFilePath().toStdString());
   return ridgeview::platform::ExitStatusFromResult(ridgeview::app::RunApp(commandLine));
 }

@@ -12,6 +12,7 @@
 #   - a second start with a file hands it to the running viewer, which shows it at zoom 1.00,
 #     and ends with status 1; a second start without a file only ends with status 1;
 #   - Ctrl+Q ends the program with exit status 1 and the settings are stored.
+#   - The first start installs the desktop entry and the WSQ MIME type in the (private) home.
 # Everything runs with a private settings folder, runtime folder and home, so no real
 # Ridgeview and no user file is touched. Without Xvfb, xdotool or ImageMagick the check is
 # skipped with a message (and passes).
@@ -82,6 +83,9 @@ while [ -z "$window" ]; do
 done
 # No window manager runs: give the window the keyboard focus directly.
 xdotool windowfocus --sync "$window" || fail "cannot focus the window"
+# The first start told the desktop about the program, inside the private home only.
+[ -f "$XDG_DATA_HOME/applications/ridgeview.desktop" ] || fail "no desktop entry after the first start"
+[ -f "$XDG_DATA_HOME/mime/packages/ridgeview-wsq.xml" ] || fail "no WSQ MIME type after the first start"
 sleep 1
 
 shot() {
