@@ -1,6 +1,8 @@
 #include "codec/wsq/filter_plan.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 namespace ridgeview::codec {
 
@@ -107,54 +109,108 @@ bool PlanBuilder::Finish(FilterPlan& plan, std::int32_t output_step, std::int32_
   return true;
 }
 
+bool PlanKey::Set(int kind_, std::int32_t length_, bool flag_, const float* lofilt, int lo_taps,
+                  const float* hifilt, int hi_taps) {
+  if (lo_taps < 0 || hi_taps < 0 || lo_taps > kMaxTaps || hi_taps > kMaxTaps) return false;
+  kind = kind_;
+  length = length_;
+  flag = flag_ ? 1 : 0;
+  lo_len = lo_taps;
+  hi_len = hi_taps;
+  std::fill(lo, lo + kMaxTaps, 0.0f);
+  std::fill(hi, hi + kMaxTaps, 0.0f);
+  std::copy(lofilt, lofilt + lo_taps, lo);
+  std::copy(hifilt, hifilt + hi_taps, hi);
+  return true;
+}
+
+bool PlanKey::operator==(const PlanKey& o) const {
+  // Coefficients compare by their bits: -0.0 and 0.0, or two NaNs, make different plans.
+  return kind == o.kind && length == o.length && flag == o.flag && lo_len == o.lo_len &&
+         hi_len == o.hi_len && std::memcmp(lo, o.lo, sizeof lo) == 0 &&
+         std::memcmp(hi, o.hi, sizeof hi) == 0;
+}
+
 namespace {
 
-std::size_t cache_slot_bytes(std::int64_t max_length) {
-  const auto n = static_cast<std::size_t>(max_length < 1 ? 1 : max_length);
-  return 2 * n * sizeof(std::int32_t) + 64 * sizeof(FilterRun) + 512 * sizeof(FilterTerm);
-}
+struct KeptPlan {
+  PlanKey key;
+  FilterPlan plan;
+  void* memory = nullptr;
+  std::size_t bytes = 0;
+  std::uint64_t used = 0;
+};
+
+struct KeptPlans {
+  static constexpr int kEntries = 64;
+  static constexpr std::size_t kMaxBytes = std::size_t{8} << 20;
+  KeptPlan entries[kEntries];
+  std::size_t total = 0;
+  std::uint64_t clock = 0;
+
+  ~KeptPlans() {
+    for (KeptPlan& e : entries) std::free(e.memory);
+  }
+};
+thread_local KeptPlans t_kept;
 
 }  // namespace
 
-std::size_t PlanCache::BytesFor(std::int64_t max_length) {
-  return kSlots * cache_slot_bytes(max_length);
-}
-
-PlanCache::PlanCache(void* storage, std::size_t bytes, std::int64_t max_length)
-    : storage_(static_cast<unsigned char*>(storage)),
-      slot_bytes_(cache_slot_bytes(max_length)),
-      max_length_(max_length) {
-  if (bytes < BytesFor(max_length)) storage_ = nullptr;
-}
-
-const FilterPlan* PlanCache::Find(std::int32_t length, int key) const {
-  for (int i = 0; i < used_; ++i) {
-    if (slots_[i].length == length && slots_[i].key == key) return &slots_[i].plan;
+const FilterPlan* FindKeptPlan(const PlanKey& key) {
+  for (KeptPlan& e : t_kept.entries) {
+    if (e.memory != nullptr && e.key == key) {
+      e.used = ++t_kept.clock;
+      return &e.plan;
+    }
   }
   return nullptr;
 }
 
-const FilterPlan& PlanCache::Keep(std::int32_t length, int key, const FilterPlan& plan) {
-  if (storage_ == nullptr || used_ == kSlots || length > max_length_ ||
-      plan.run_count > kMaxRuns || plan.term_count > kMaxTerms) {
-    return plan;
+const FilterPlan* KeepPlan(const PlanKey& key, const FilterPlan& plan) {
+  const auto n = static_cast<std::size_t>(plan.length);
+  const std::size_t bytes = static_cast<std::size_t>(plan.run_count) * sizeof(FilterRun) +
+                            static_cast<std::size_t>(plan.term_count) * sizeof(FilterTerm) +
+                            2 * n * sizeof(std::int32_t);
+  if (bytes > KeptPlans::kMaxBytes / 4) return nullptr;
+  KeptPlans& kept = t_kept;
+  // Room: the least recently used plans go until this one fits.
+  auto least_used = [&kept]() {
+    KeptPlan* victim = nullptr;
+    for (KeptPlan& e : kept.entries) {
+      if (e.memory == nullptr) return &e;
+      if (victim == nullptr || e.used < victim->used) victim = &e;
+    }
+    return victim;
+  };
+  KeptPlan* slot = least_used();
+  while (slot->memory != nullptr && kept.total + bytes > KeptPlans::kMaxBytes) {
+    kept.total -= slot->bytes;
+    std::free(slot->memory);
+    slot->memory = nullptr;
+    slot = least_used();
   }
-  unsigned char* base = storage_ + static_cast<std::size_t>(used_) * slot_bytes_;
-  const auto n = static_cast<std::size_t>(length);
-  auto* run_of = reinterpret_cast<std::int32_t*>(base);
+  if (slot->memory != nullptr) {
+    kept.total -= slot->bytes;
+    std::free(slot->memory);
+    slot->memory = nullptr;
+  }
+  void* memory = std::malloc(bytes == 0 ? 1 : bytes);
+  if (memory == nullptr) return nullptr;
+  auto* runs = static_cast<FilterRun*>(memory);
+  auto* terms = reinterpret_cast<FilterTerm*>(runs + plan.run_count);
+  auto* run_of = reinterpret_cast<std::int32_t*>(terms + plan.term_count);
   auto* order = run_of + n;
-  auto* runs = reinterpret_cast<FilterRun*>(base + 2 * static_cast<std::size_t>(max_length_) *
-                                                        sizeof(std::int32_t));
-  auto* terms = reinterpret_cast<FilterTerm*>(runs + kMaxRuns);
-  std::copy(plan.run_of, plan.run_of + n, run_of);
-  std::copy(plan.order, plan.order + n, order);
   std::copy(plan.runs, plan.runs + plan.run_count, runs);
   std::copy(plan.terms, plan.terms + plan.term_count, terms);
-  Slot& slot = slots_[used_++];
-  slot.length = length;
-  slot.key = key;
-  slot.plan = FilterPlan{plan.length, runs, plan.run_count, terms, plan.term_count, run_of, order};
-  return slot.plan;
+  std::copy(plan.run_of, plan.run_of + n, run_of);
+  std::copy(plan.order, plan.order + n, order);
+  slot->key = key;
+  slot->plan = FilterPlan{plan.length, runs, plan.run_count, terms, plan.term_count, run_of, order};
+  slot->memory = memory;
+  slot->bytes = bytes;
+  slot->used = ++kept.clock;
+  kept.total += bytes;
+  return &slot->plan;
 }
 
 void apply_plan_plain(const FilterPlan& plan, const float* in, float* out, std::int64_t lines,

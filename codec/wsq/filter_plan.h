@@ -85,35 +85,30 @@ class PlanBuilder {
   bool ok_ = false;
 };
 
-// Plans already built during one transform, looked up by line length and a small key (the
-// halves' order): a transform meets the same few lengths again and again. Plans with more
-// runs or terms than a slot holds are simply not kept. Storage is caller-owned.
-class PlanCache {
- public:
-  static std::size_t BytesFor(std::int64_t max_length);
+// What a plan depends on: the kind of pass, the line length, the halves' order and the
+// filters themselves (so that files with other synthesis filters get plans of their own).
+struct PlanKey {
+  static constexpr int kMaxTaps = 2 * kMaxPlanTerms;
+  std::int32_t kind = 0;  // 1 synthesis, 2 analysis
+  std::int32_t length = 0;
+  std::int32_t flag = 0;  // swap_halves or invert
+  std::int32_t lo_len = 0, hi_len = 0;
+  float lo[kMaxTaps] = {}, hi[kMaxTaps] = {};
 
-  PlanCache(void* storage, std::size_t bytes, std::int64_t max_length);
-
-  // The kept plan for (length, key), or null.
-  const FilterPlan* Find(std::int32_t length, int key) const;
-  // Keeps a copy of `plan` when there is room; returns the kept copy, or `plan` itself.
-  const FilterPlan& Keep(std::int32_t length, int key, const FilterPlan& plan);
-
- private:
-  static constexpr int kSlots = 16;
-  static constexpr std::int32_t kMaxRuns = 64;
-  static constexpr std::int32_t kMaxTerms = 512;
-  struct Slot {
-    std::int32_t length = 0;
-    int key = 0;
-    FilterPlan plan;
-  };
-  Slot slots_[kSlots];
-  int used_ = 0;
-  unsigned char* storage_ = nullptr;
-  std::size_t slot_bytes_ = 0;
-  std::int64_t max_length_ = 0;
+  // False when a filter is longer than a key holds: such plans are not kept.
+  bool Set(int kind_, std::int32_t length_, bool flag_, const float* lofilt, int lo_taps,
+           const float* hifilt, int hi_taps);
+  bool operator==(const PlanKey& other) const;
 };
+
+// Plans kept on the calling thread between transforms: every image of one size meets the same
+// few line lengths, and building a plan costs about as much as applying it to a small image.
+// At most 64 plans and 8 MiB per thread; the least recently used goes first. The memory is
+// not counted among the codec's allocations and a failure to get it only means the plan is
+// built again next time. Kept plans are freed when their thread ends.
+const FilterPlan* FindKeptPlan(const PlanKey& key);
+// Keeps a copy of `plan`; returns it, or null when it could not be kept.
+const FilterPlan* KeepPlan(const PlanKey& key, const FilterPlan& plan);
 
 // Plain application, the reference for the fast kernels: line l's sample j is at
 // in[l * line_step + j * sample_step]; outputs go to the same layout in `out`.

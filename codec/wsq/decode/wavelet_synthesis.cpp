@@ -276,8 +276,7 @@ struct SignedFilters {
 // scratch of the fast path.
 std::size_t fast_path_bytes(int width, int height) {
   const std::int64_t longest = width > height ? width : height;
-  return PlanBuilder::BytesFor(longest) + PlanCache::BytesFor(longest) +
-         ScratchFloats(longest) * sizeof(float) + 64;
+  return PlanBuilder::BytesFor(longest) + ScratchFloats(longest) * sizeof(float) + 64;
 }
 
 // Both synthesis filters must have been read: 0, or -95 / -96 with their messages.
@@ -342,37 +341,38 @@ int wsq_reconstruct_in(float* image, int width, int height, const wavelet_tree_n
                        int w_treelen, const transform_table& dtt, const SimdKernels* kernels,
                        float* work) {
   if (int ret = check_filters(dtt)) return ret;
-  // The fast path's plan storage, kept plans and filter scratch: a little per line, not per
-  // pixel.
+  // The fast path's plan storage and filter scratch: a little per line, not per pixel.
   CodecPtr<unsigned char[]> arena;
   float* scratch = nullptr;
   std::optional<PlanBuilder> builder;
-  std::optional<PlanCache> cache;
   if (kernels != nullptr) {
     const std::int64_t longest = width > height ? width : height;
     const std::size_t plan_bytes = PlanBuilder::BytesFor(longest);
-    const std::size_t cache_bytes = PlanCache::BytesFor(longest);
     arena.reset(static_cast<unsigned char*>(codec_malloc(fast_path_bytes(width, height))));
     if (!arena) {
       report("ERROR : wsq_reconstruct : malloc : fdata1\n");
       return -97;
     }
     builder.emplace(arena.get(), plan_bytes);
-    cache.emplace(arena.get() + plan_bytes, cache_bytes, longest);
-    scratch = reinterpret_cast<float*>(arena.get() + plan_bytes + cache_bytes);
+    scratch = reinterpret_cast<float*>(arena.get() + plan_bytes);
   }
   const float* hi = dtt.hifilt.get();
   const float* lo = dtt.lofilt.get();
-  // The plan for lines of `length` samples with the given halves' order, kept or built; null
-  // when the filters need the plain pass.
+  // The plan for lines of `length` samples with the given halves' order, kept from an earlier
+  // pass or built; null when the filters need the plain pass.
   FilterPlan built;
+  PlanKey key;
   auto plan_for = [&](int length, bool swap) -> const FilterPlan* {
     if (!builder || length <= 0) return nullptr;
-    if (const FilterPlan* kept = cache->Find(length, swap ? 1 : 0)) return kept;
+    const bool keyed = key.Set(1, length, swap, lo, dtt.losize, hi, dtt.hisize);
+    if (keyed) {
+      if (const FilterPlan* kept = FindKeptPlan(key)) return kept;
+    }
     if (!build_synthesis_plan(*builder, built, length, hi, dtt.hisize, lo, dtt.losize, swap)) {
       return nullptr;
     }
-    return &cache->Keep(length, swap ? 1 : 0, built);
+    const FilterPlan* kept = keyed ? KeepPlan(key, built) : nullptr;
+    return kept != nullptr ? kept : &built;
   };
   for (int node = w_treelen - 1; node >= 0; --node) {
     const wavelet_tree_node& t = w_tree[node];

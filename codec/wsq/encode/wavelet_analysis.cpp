@@ -98,14 +98,12 @@ int wsq_decompose_with(float* fdata, std::size_t width, std::size_t height,
   const std::size_t longest = width > height ? width : height;
   const std::size_t plan_bytes =
       kernels != nullptr ? PlanBuilder::BytesFor(static_cast<std::int64_t>(longest)) : 0;
-  const std::size_t cache_bytes =
-      kernels != nullptr ? PlanCache::BytesFor(static_cast<std::int64_t>(longest)) : 0;
   const std::size_t scratch_bytes =
       kernels != nullptr ? ScratchFloats(static_cast<std::int64_t>(longest)) * sizeof(float) : 0;
   CodecPtr<unsigned char[]> arena;
   if (scratch_image && kernels != nullptr) {
     arena.reset(
-        static_cast<unsigned char*>(codec_malloc(plan_bytes + cache_bytes + scratch_bytes)));
+        static_cast<unsigned char*>(codec_malloc(plan_bytes + scratch_bytes)));
   }
   if (!scratch_image || (kernels != nullptr && !arena)) {
     report("ERROR : wsq_decompose : malloc : fdata1\n");
@@ -113,24 +111,27 @@ int wsq_decompose_with(float* fdata, std::size_t width, std::size_t height,
   }
   float* fdata1 = scratch_image.get();
   std::optional<PlanBuilder> builder;
-  std::optional<PlanCache> cache;
   float* scratch = nullptr;
   if (kernels != nullptr) {
     builder.emplace(arena.get(), plan_bytes);
-    cache.emplace(arena.get() + plan_bytes, cache_bytes, static_cast<std::int64_t>(longest));
-    scratch = reinterpret_cast<float*>(arena.get() + plan_bytes + cache_bytes);
+    scratch = reinterpret_cast<float*>(arena.get() + plan_bytes);
   }
-  // The plan for lines of n samples with the given halves' order, kept or built; null when
-  // the plain pass must run.
+  // The plan for lines of n samples with the given halves' order, kept from an earlier pass
+  // or built; null when the plain pass must run.
   FilterPlan built;
+  PlanKey key;
   auto plan_for = [&](std::int64_t n, bool invert) -> const FilterPlan* {
-    if (!builder || n <= 0) return nullptr;
+    if (!builder || n <= 0 || n > 0x7FFFFFFF) return nullptr;
     const auto length = static_cast<std::int32_t>(n);
-    if (const FilterPlan* kept = cache->Find(length, invert ? 1 : 0)) return kept;
+    const bool keyed = key.Set(2, length, invert, lofilt, lo_len, hifilt, hi_len);
+    if (keyed) {
+      if (const FilterPlan* kept = FindKeptPlan(key)) return kept;
+    }
     if (!build_analysis_plan(*builder, built, n, hifilt, hi_len, lofilt, lo_len, invert)) {
       return nullptr;
     }
-    return &cache->Keep(length, invert ? 1 : 0, built);
+    const FilterPlan* kept = keyed ? KeepPlan(key, built) : nullptr;
+    return kept != nullptr ? kept : &built;
   };
   const auto pitch = static_cast<std::ptrdiff_t>(width);
   for (int node = 0; node < W_TREELEN; ++node) {
