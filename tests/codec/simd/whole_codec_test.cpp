@@ -115,6 +115,24 @@ TEST(WholeCodec, FastEncodesAndDecodesMatchThePlainOnes) {
   }
 }
 
+TEST(WholeCodec, PlansKeptFromOneFileAreNotUsedForOtherFilters) {
+  const Bytes pixels = make_image(0, 96, 80, 11);
+  const Encoded file = encode(EncodeStrategy{}, pixels, 96, 80, 0.75f);
+  ASSERT_EQ(file.ret, 0);
+  // The same file with one synthesis coefficient changed (the last byte of the first
+  // transform-table record's value).
+  Bytes other = file.bytes;
+  std::size_t dtt = 0;
+  while (!(other[dtt] == 0xFF && other[dtt + 1] == 0xA4)) ++dtt;
+  other[dtt + 6 + 5] ^= 0x40;
+  for (const Bytes* f : std::vector<const Bytes*>{&file.bytes, &other, &file.bytes}) {
+    const Decoded want = decode(kPlainDecode, *f);
+    const Decoded got = decode(DecodeStrategy{}, *f);
+    ASSERT_EQ(want.ret, 0);
+    ASSERT_EQ(got.pixels, want.pixels);
+  }
+}
+
 TEST(WholeCodec, DamagedFilesFailOrDecodeAlikeOnEveryPath) {
   const Bytes pixels = make_image(0, 160, 120, 99);
   const Encoded file = encode(EncodeStrategy{}, pixels, 160, 120, 0.75f);
