@@ -23,6 +23,12 @@ struct SimdKernels {
   // ScratchFloats(plan.length) floats.
   void (*apply_rows)(const FilterPlan& plan, const float* in, float* out,
                      std::ptrdiff_t row_stride, std::int64_t rows, float* scratch);
+  // Outputs k_begin..k_end-1 of columns laid out as for apply_columns (input sample stride
+  // in_stride), output k of line l written to out[(k - k_begin) * out_stride + l].
+  void (*apply_column_outputs)(const FilterPlan& plan, const float* in,
+                               std::ptrdiff_t in_stride, std::int64_t lines,
+                               std::int32_t k_begin, std::int32_t k_end, float* out,
+                               std::ptrdiff_t out_stride);
   // Reconstructed values to gray: t = v * r_scale + m_shift (single), t + 0.5 in double
   // rounded to single, then 0 below 0 (and for NaN), 255 above 255, else truncated.
   void (*to_gray8)(const float* values, std::uint8_t* pixels, std::size_t count, float m_shift,

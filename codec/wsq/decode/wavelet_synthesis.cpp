@@ -337,15 +337,68 @@ int wsq_reconstruct_with(float* image, int width, int height, const wavelet_tree
   return wsq_reconstruct_in(image, width, height, w_tree, w_treelen, dtt, kernels, work.get());
 }
 
+namespace {
+
+// Synthesis plans for one transform: kept from an earlier transform or built in the
+// builder's storage. A built plan that could not be kept lives only until the next one is
+// asked for.
+class SynthesisPlans {
+ public:
+  SynthesisPlans(PlanBuilder& builder, const transform_table& dtt)
+      : builder_(builder), dtt_(dtt) {}
+
+  // The plan for lines of `length` samples with the given halves' order; null when the
+  // filters need the plain pass.
+  const FilterPlan* For(int length, bool swap) {
+    if (length <= 0) return nullptr;
+    const float* hi = dtt_.hifilt.get();
+    const float* lo = dtt_.lofilt.get();
+    PlanKey key;
+    const bool keyed = key.Set(1, length, swap, lo, dtt_.losize, hi, dtt_.hisize);
+    if (keyed) {
+      if (const FilterPlan* kept = FindKeptPlan(key)) return kept;
+    }
+    if (!build_synthesis_plan(builder_, built_, length, hi, dtt_.hisize, lo, dtt_.losize,
+                              swap)) {
+      return nullptr;
+    }
+    const FilterPlan* kept = keyed ? KeepPlan(key, built_) : nullptr;
+    return kept != nullptr ? kept : &built_;
+  }
+
+  // The kept plan only (null when it is not kept): for plans that must outlive the next.
+  static const FilterPlan* Kept(int length, bool swap, const transform_table& dtt) {
+    PlanKey key;
+    if (!key.Set(1, length, swap, dtt.lofilt.get(), dtt.losize, dtt.hifilt.get(), dtt.hisize)) {
+      return nullptr;
+    }
+    return FindKeptPlan(key);
+  }
+
+ private:
+  PlanBuilder& builder_;
+  const transform_table& dtt_;
+  FilterPlan built_;
+};
+
+}  // namespace
+
 int wsq_reconstruct_in(float* image, int width, int height, const wavelet_tree_node* w_tree,
                        int w_treelen, const transform_table& dtt, const SimdKernels* kernels,
                        float* work) {
+  return wsq_reconstruct_nodes(image, width, height, w_tree, 0, w_treelen - 1, dtt, kernels,
+                               work);
+}
+
+int wsq_reconstruct_nodes(float* image, int width, int height, const wavelet_tree_node* w_tree,
+                          int first, int last, const transform_table& dtt,
+                          const SimdKernels* kernels, float* work) {
   if (int ret = check_filters(dtt)) return ret;
   // The fast path's plan storage and filter scratch: a little per line, not per pixel.
   CodecPtr<unsigned char[]> arena;
   float* scratch = nullptr;
   std::optional<PlanBuilder> builder;
-  if (kernels != nullptr) {
+  if (kernels != nullptr && first <= last) {
     const std::int64_t longest = width > height ? width : height;
     const std::size_t plan_bytes = PlanBuilder::BytesFor(longest);
     arena.reset(static_cast<unsigned char*>(codec_malloc(fast_path_bytes(width, height))));
@@ -358,23 +411,12 @@ int wsq_reconstruct_in(float* image, int width, int height, const wavelet_tree_n
   }
   const float* hi = dtt.hifilt.get();
   const float* lo = dtt.lofilt.get();
-  // The plan for lines of `length` samples with the given halves' order, kept from an earlier
-  // pass or built; null when the filters need the plain pass.
-  FilterPlan built;
-  PlanKey key;
+  std::optional<SynthesisPlans> plans;
+  if (builder) plans.emplace(*builder, dtt);
   auto plan_for = [&](int length, bool swap) -> const FilterPlan* {
-    if (!builder || length <= 0) return nullptr;
-    const bool keyed = key.Set(1, length, swap, lo, dtt.losize, hi, dtt.hisize);
-    if (keyed) {
-      if (const FilterPlan* kept = FindKeptPlan(key)) return kept;
-    }
-    if (!build_synthesis_plan(*builder, built, length, hi, dtt.hisize, lo, dtt.losize, swap)) {
-      return nullptr;
-    }
-    const FilterPlan* kept = keyed ? KeepPlan(key, built) : nullptr;
-    return kept != nullptr ? kept : &built;
+    return plans ? plans->For(length, swap) : nullptr;
   };
-  for (int node = w_treelen - 1; node >= 0; --node) {
+  for (int node = last; node >= first; --node) {
     const wavelet_tree_node& t = w_tree[node];
     float* base = image + static_cast<std::ptrdiff_t>(t.y) * width + t.x;
     // Columns: the node's columns lie next to each other, one lane each.
@@ -395,6 +437,56 @@ int wsq_reconstruct_in(float* image, int width, int height, const wavelet_tree_n
     }
   }
   return 0;
+}
+
+int RootToGray::Prepare(const float* image, int width, int height, const wavelet_tree_node& root,
+                        const transform_table& dtt, const SimdKernels* kernels) {
+  image_ = nullptr;
+  if (int ret = check_filters(dtt)) return ret;
+  if (kernels == nullptr || root.x != 0 || root.y != 0 || root.dx != width ||
+      root.dy != height || width <= 0 || height <= 0) {
+    return 1;
+  }
+  const std::int64_t longest = width > height ? width : height;
+  const std::size_t plan_bytes = PlanBuilder::BytesFor(longest);
+  const std::size_t band_floats = static_cast<std::size_t>(kBand) * static_cast<std::size_t>(width);
+  const std::size_t bytes =
+      plan_bytes + (band_floats + ScratchFloats(width)) * sizeof(float) + 64;
+  memory_.reset(static_cast<unsigned char*>(codec_malloc(bytes)));
+  if (!memory_) {
+    report("ERROR : wsq_reconstruct : malloc : fdata1\n");
+    return -97;
+  }
+  PlanBuilder builder(memory_.get(), plan_bytes);
+  SynthesisPlans plans(builder, dtt);
+  // Both plans are needed at once, so both must be kept ones; else the plain root pass runs.
+  if (plans.For(height, root.ic != 0) == nullptr || plans.For(width, root.ir != 0) == nullptr) {
+    return 1;
+  }
+  columns_ = SynthesisPlans::Kept(height, root.ic != 0, dtt);
+  rows_ = SynthesisPlans::Kept(width, root.ir != 0, dtt);
+  if (columns_ == nullptr || rows_ == nullptr) return 1;
+  band_ = reinterpret_cast<float*>(memory_.get() + plan_bytes);
+  scratch_ = band_ + band_floats;
+  image_ = image;
+  width_ = width;
+  height_ = height;
+  kernels_ = kernels;
+  return 0;
+}
+
+void RootToGray::Run(std::uint8_t* pixels, float m_shift, float r_scale) {
+  if (image_ == nullptr) return;
+  const std::ptrdiff_t w = width_;
+  for (int k0 = 0; k0 < height_; k0 += kBand) {
+    const int k1 = height_ - k0 < kBand ? height_ : k0 + kBand;
+    kernels_->apply_column_outputs(*columns_, image_, w, w, k0, k1, band_, w);
+    kernels_->apply_rows(*rows_, band_, band_, w, k1 - k0, scratch_);
+    for (int k = k0; k < k1; ++k) {
+      kernels_->to_gray8(band_ + (k - k0) * w, pixels + k * w, static_cast<std::size_t>(w),
+                         m_shift, r_scale);
+    }
+  }
 }
 
 }  // namespace ridgeview::codec

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+
+#include "codec/common/codec_memory.h"
 
 #include "codec/wsq/simd_kernels.h"
 #include "codec/wsq/filter_plan.h"
@@ -27,6 +30,39 @@ int wsq_reconstruct_with(float* image, int width, int height, const wavelet_tree
 int wsq_reconstruct_in(float* image, int width, int height, const wavelet_tree_node* w_tree,
                        int w_treelen, const transform_table& dtt, const SimdKernels* kernels,
                        float* work);
+
+// wsq_reconstruct_in for nodes `last` down to `first` of the tree only.
+int wsq_reconstruct_nodes(float* image, int width, int height, const wavelet_tree_node* w_tree,
+                          int first, int last, const transform_table& dtt,
+                          const SimdKernels* kernels, float* work);
+
+// The root node's synthesis (the node that covers the whole image) with its output turned
+// straight into gray pixels, a band of rows at a time, so that the finished image is never
+// written out as values: the same pixels as the root pass of wsq_reconstruct_in followed by
+// the kernels' to_gray8. It needs no work array.
+class RootToGray {
+ public:
+  // Gets the plans and the band memory. 0 when ready; 1 when this way does not apply (no fast
+  // kernels, a root that does not cover the image, filters or plans that need the plain
+  // pass): the caller then runs the root with wsq_reconstruct_nodes. -95/-96 for undefined
+  // filters and -97 when the memory cannot be had, with the messages of wsq_reconstruct.
+  int Prepare(const float* image, int width, int height, const wavelet_tree_node& root,
+              const transform_table& dtt, const SimdKernels* kernels);
+  // Writes width x height pixels (row stride width); only after Prepare returned 0. `image`
+  // must still hold the merged subbands.
+  void Run(std::uint8_t* pixels, float m_shift, float r_scale);
+
+ private:
+  static constexpr int kBand = 8;  // output rows merged per step
+  CodecPtr<unsigned char[]> memory_;
+  const FilterPlan* columns_ = nullptr;
+  const FilterPlan* rows_ = nullptr;
+  const float* image_ = nullptr;
+  float* band_ = nullptr;
+  float* scratch_ = nullptr;
+  int width_ = 0, height_ = 0;
+  const SimdKernels* kernels_ = nullptr;
+};
 
 // The plan of one synthesis pass over lines of `length` samples: the sums synthesis_pass
 // forms, output by output. False when the filters need steps a plan cannot express (an even

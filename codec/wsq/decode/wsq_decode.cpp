@@ -164,9 +164,24 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
                            kernels)) {
     return ret;
   }
-  if (int ret = wsq_reconstruct_in(values.get(), w, h, state.w_tree, W_TREELEN, tables.dtt,
-                                   strategy.kernels, reinterpret_cast<float*>(block.get()))) {
+  // Every node but the root merges in place with the block as work array; the root merges
+  // straight into the gray pixels when the fast kernels can, which needs no work array, so
+  // the block goes before the pixels are allocated.
+  if (int ret = wsq_reconstruct_nodes(values.get(), w, h, state.w_tree, 1, W_TREELEN - 1,
+                                      tables.dtt, strategy.kernels,
+                                      reinterpret_cast<float*>(block.get()))) {
     return ret;
+  }
+  RootToGray root;
+  const int direct =
+      root.Prepare(values.get(), w, h, state.w_tree[0], tables.dtt, strategy.kernels);
+  if (direct < 0) return direct;
+  if (direct != 0) {
+    if (int ret = wsq_reconstruct_nodes(values.get(), w, h, state.w_tree, 0, 0, tables.dtt,
+                                        strategy.kernels,
+                                        reinterpret_cast<float*>(block.get()))) {
+      return ret;
+    }
   }
   block.reset();
 
@@ -175,8 +190,12 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
     report("ERROR: wsq_decode_mem : malloc : cdata\n");
     return -21;
   }
-  float_to_gray8(gray.get(), values.get(), w, h, tables.frm.m_shift, tables.frm.r_scale,
-                 kernels);
+  if (direct == 0) {
+    root.Run(gray.get(), tables.frm.m_shift, tables.frm.r_scale);
+  } else {
+    float_to_gray8(gray.get(), values.get(), w, h, tables.frm.m_shift, tables.frm.r_scale,
+                   kernels);
+  }
   values.reset();
 
   pixels = std::move(gray);

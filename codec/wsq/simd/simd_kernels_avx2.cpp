@@ -11,7 +11,7 @@ namespace ridgeview::codec {
 
 // Only the table: whether the processor runs it is asked in baseline code.
 const SimdKernels* Avx2KernelsUnchecked() {
-  static const SimdKernels kernels{"avx2", apply_columns_scratch, apply_rows, to_gray8, dequantize, pixel_stats, normalize, quantize};
+  static const SimdKernels kernels{"avx2", apply_columns_scratch, apply_rows, apply_column_outputs, to_gray8, dequantize, pixel_stats, normalize, quantize};
   return &kernels;
 }
 

@@ -32,7 +32,7 @@ const SimdKernels* Avx2SimdKernels() {
 }
 
 const SimdKernels& BaselineSimdKernels() {
-  static const SimdKernels kernels{"baseline", apply_columns_scratch, apply_rows, to_gray8, dequantize, pixel_stats, normalize, quantize};
+  static const SimdKernels kernels{"baseline", apply_columns_scratch, apply_rows, apply_column_outputs, to_gray8, dequantize, pixel_stats, normalize, quantize};
   return kernels;
 }
 

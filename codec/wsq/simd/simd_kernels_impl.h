@@ -62,10 +62,11 @@ using ridgeview::codec::FilterPlan;
 using ridgeview::codec::FilterRun;
 using ridgeview::codec::FilterTerm;
 
-// Output r of a run for `lines` adjacent lines (a multiple of kLanes); N terms, unrolled.
+// Output r of a run for `lines` adjacent lines (a multiple of kLanes), written to y; N terms,
+// unrolled.
 template <int N>
 void one_row(const FilterRun& run, const FilterTerm* t, std::int32_t r, const float* in,
-             float* out, std::ptrdiff_t stride, std::int64_t lines) {
+             float* y, std::ptrdiff_t stride, std::int64_t lines) {
   Vec c[N];
   const float* x[N];
   const std::ptrdiff_t shift = static_cast<std::ptrdiff_t>(r) * run.index_step;
@@ -73,7 +74,6 @@ void one_row(const FilterRun& run, const FilterTerm* t, std::int32_t r, const fl
     c[i] = splat(t[i].coefficient);
     x[i] = in + (t[i].index + shift) * stride;
   }
-  float* y = out + static_cast<std::ptrdiff_t>(run.first + r * run.step) * stride;
   for (std::int64_t l = 0; l < lines; l += kLanes) {
     Vec acc = load(x[0] + l) * c[0];
     for (int i = 1; i < N; ++i) acc = acc + load(x[i] + l) * c[i];
@@ -141,7 +141,7 @@ void apply_columns_scratch(const FilterPlan& plan, const float* in, float* out,
       const std::int32_t k = plan.order[i];
       const FilterRun& run = plan.runs[plan.run_of[k]];
       kRowFns[run.term_count](run, plan.terms + run.term_begin, (k - run.first) / run.step,
-                              in + c, out + c, sample_stride, width);
+                              in + c, out + c + k * sample_stride, sample_stride, width);
     }
   }
   const std::int64_t rest = lines - full;
@@ -158,6 +158,30 @@ void apply_columns_scratch(const FilterPlan& plan, const float* in, float* out,
   run_plan_on_block(plan, a, b);
   for (std::int32_t j = 0; j < n; ++j) {
     for (std::int64_t l = 0; l < rest; ++l) out[j * sample_stride + full + l] = b[j * kLanes + l];
+  }
+}
+
+// Outputs k_begin..k_end-1 of `lines` adjacent lines, output k of line l to
+// out[(k - k_begin) * out_stride + l]: a band of output rows of a column pass. The lines
+// beyond the last full vector are summed one by one in the same order.
+void apply_column_outputs(const FilterPlan& plan, const float* in, std::ptrdiff_t in_stride,
+                          std::int64_t lines, std::int32_t k_begin, std::int32_t k_end,
+                          float* out, std::ptrdiff_t out_stride) {
+  const std::int64_t full = lines - lines % kLanes;
+  for (std::int32_t k = k_begin; k < k_end; ++k) {
+    const FilterRun& run = plan.runs[plan.run_of[k]];
+    const FilterTerm* t = plan.terms + run.term_begin;
+    const std::int32_t r = (k - run.first) / run.step;
+    float* y = out + static_cast<std::ptrdiff_t>(k - k_begin) * out_stride;
+    if (full > 0) kRowFns[run.term_count](run, t, r, in, y, in_stride, full);
+    const std::ptrdiff_t shift = static_cast<std::ptrdiff_t>(r) * run.index_step;
+    for (std::int64_t l = full; l < lines; ++l) {
+      float acc = in[(t[0].index + shift) * in_stride + l] * t[0].coefficient;
+      for (std::int32_t i = 1; i < run.term_count; ++i) {
+        acc = acc + in[(t[i].index + shift) * in_stride + l] * t[i].coefficient;
+      }
+      y[l] = acc;
+    }
   }
 }
 

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <random>
 #include <vector>
 
 #include "codec/decode/wsq_builder.h"
 #include "codec/wsq/decode/dequantize.h"
 #include "codec/wsq/decode/wavelet_synthesis.h"
+#include "codec/wsq/simd_kernels.h"
 
 namespace ridgeview::codec {
 namespace {
@@ -173,6 +175,75 @@ TEST(WaveletSynthesis, EvenFiltersLeaveTheTableUnchanged) {
   EXPECT_EQ(wsq_reconstruct(image.data(), 16, 16, w, W_TREELEN, none), -95);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR: wsq_reconstruct : Lopass filter coefficients not defined\n");
+}
+
+// The standard transform table, read as a file would give it.
+transform_table standard_table() {
+  transform_table t;
+  const wsq_test::Bytes seg = wsq_test::standard_dtt();
+  ByteCursor c = seg.data() + 2;
+  EXPECT_EQ(getc_transform_table(t, c, seg.data() + seg.size()), 0);
+  return t;
+}
+
+TEST(WaveletSynthesis, RootMergedStraightToGrayMatchesMergeThenConvert) {
+  const transform_table dtt = standard_table();
+  std::mt19937 rng(3);
+  std::vector<const SimdKernels*> kernels = {&BaselineSimdKernels()};
+  if (Avx2SimdKernels() != nullptr) kernels.push_back(Avx2SimdKernels());
+  const int sizes[][2] = {{40, 40}, {41, 23}, {9, 70}, {203, 17}, {64, 9}};
+  for (const auto& size : sizes) {
+    const int w = size[0], h = size[1];
+    std::vector<float> coefficients(static_cast<std::size_t>(w) * h);
+    // Values beyond the gray range on both sides, so that clamping is exercised.
+    for (float& v : coefficients) v = static_cast<float>(static_cast<int>(rng() % 4001) - 2000) / 7.0f;
+    wavelet_tree_node tree[W_TREELEN];
+    build_wavelet_tree(tree, w, h);
+    for (const SimdKernels* k : kernels) {
+      SCOPED_TRACE(std::string(k->name) + " " + std::to_string(w) + "x" + std::to_string(h));
+      std::vector<float> merged = coefficients;
+      ASSERT_EQ(wsq_reconstruct_with(merged.data(), w, h, tree, W_TREELEN, dtt, nullptr), 0);
+      std::vector<std::uint8_t> want(merged.size()), got(merged.size(), 7);
+      k->to_gray8(merged.data(), want.data(), want.size(), 117.5f, 2.25f);
+
+      std::vector<float> image = coefficients, work(image.size());
+      ASSERT_EQ(wsq_reconstruct_nodes(image.data(), w, h, tree, 1, W_TREELEN - 1, dtt, k,
+                                      work.data()), 0);
+      RootToGray root;
+      ASSERT_EQ(root.Prepare(image.data(), w, h, tree[0], dtt, k), 0);
+      root.Run(got.data(), 117.5f, 2.25f);
+      EXPECT_EQ(got, want);
+    }
+  }
+}
+
+TEST(WaveletSynthesis, RootStraightToGrayStepsAsideWhereItCannotApply) {
+  const transform_table dtt = standard_table();
+  std::vector<float> image(32 * 32, 1.0f);
+  wavelet_tree_node tree[W_TREELEN];
+  build_wavelet_tree(tree, 32, 32);
+  const SimdKernels* k = &BestSimdKernels();
+  RootToGray root;
+  EXPECT_EQ(root.Prepare(image.data(), 32, 32, tree[0], dtt, nullptr), 1);  // plain path
+  wavelet_tree_node part = tree[0];
+  part.dx = 16;  // a root that does not cover the image
+  EXPECT_EQ(root.Prepare(image.data(), 32, 32, part, dtt, k), 1);
+  // Even-length filters have no plans.
+  transform_table even;
+  wsq_test::Bytes p = {4, 2};
+  for (unsigned v : {10u, 20u, 30u}) wsq_test::append(p, {0, 1, 0, 0, 0, static_cast<std::uint8_t>(v)});
+  const wsq_test::Bytes seg = wsq_test::segment(0xFFA4, p);
+  ByteCursor c = seg.data() + 2;
+  ASSERT_EQ(getc_transform_table(even, c, seg.data() + seg.size()), 0);
+  EXPECT_EQ(root.Prepare(image.data(), 32, 32, tree[0], even, k), 1);
+  // Run after a refusal writes nothing.
+  std::vector<std::uint8_t> pixels(32 * 32, 9);
+  root.Run(pixels.data(), 128.0f, 1.0f);
+  EXPECT_EQ(pixels, std::vector<std::uint8_t>(32 * 32, 9));
+  transform_table none;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(root.Prepare(image.data(), 32, 32, tree[0], none, k), -95);
+  testing::internal::GetCapturedStderr();
 }
 
 }  // namespace

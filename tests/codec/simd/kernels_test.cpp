@@ -69,6 +69,14 @@ void check_plan(const FilterPlan& plan, std::mt19937& rng, PlanStorage& storage)
       std::vector<float> rows(in.size(), -1.0f), cols(in.size(), -1.0f);
       k->apply_rows(plan, in.data(), rows.data(), n, lines, storage.scratch.data());
       k->apply_columns(plan, in_cols.data(), cols.data(), lines, lines, storage.scratch.data());
+      // Bands of three output rows at a time into an output of its own row stride.
+      const int stride = lines + 2;
+      std::vector<float> band(static_cast<std::size_t>(n) * stride, -1.0f);
+      for (int k0 = 0; k0 < n; k0 += 3) {
+        const int k1 = n - k0 < 3 ? n : k0 + 3;
+        k->apply_column_outputs(plan, in_cols.data(), lines, lines, k0, k1,
+                                band.data() + static_cast<std::size_t>(k0) * stride, stride);
+      }
       for (int l = 0; l < lines; ++l) {
         for (int j = 0; j < n; ++j) {
           const float w = want[static_cast<std::size_t>(l) * n + j];
@@ -76,6 +84,8 @@ void check_plan(const FilterPlan& plan, std::mt19937& rng, PlanStorage& storage)
               << k->name << " rows, length " << n << " line " << l << " sample " << j;
           ASSERT_TRUE(same_bits(cols[static_cast<std::size_t>(j) * lines + l], w))
               << k->name << " columns, length " << n << " line " << l << " sample " << j;
+          ASSERT_TRUE(same_bits(band[static_cast<std::size_t>(j) * stride + l], w))
+              << k->name << " column band, length " << n << " line " << l << " sample " << j;
         }
       }
     }
