@@ -305,36 +305,44 @@ inline float value_of(std::int16_t s, float q, float centre, double half_z) {
 
 #if RIDGEVIEW_KERNEL_LANES == 8 && defined(__AVX2__)
 
-// t + 0.5 in double, rounded back to single, for eight values.
-inline __m256 plus_half_in_double(__m256 t, __m256d half) {
-  const __m128 lo = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(t)), half));
-  const __m128 hi = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_cvtps_pd(_mm256_extractf128_ps(t, 1)), half));
-  return _mm256_set_m128(hi, lo);
-}
+// Both kernels below add a single-precision number to a single-precision number where the
+// plain loops add them in double precision and round the sum to single. The results are the
+// same: a sum rounded to double's 53 bits and then to single's 24 rounds exactly as the sum
+// rounded once to single (53 >= 2 * 24 + 2), so the kernels add in single precision.
 
 void to_gray8(const float* values, std::uint8_t* pixels, std::size_t count, float m_shift,
               float r_scale) {
   const __m256 r = _mm256_set1_ps(r_scale), m = _mm256_set1_ps(m_shift);
   const __m256 zero = _mm256_setzero_ps(), top = _mm256_set1_ps(255.0f);
-  const __m256d half = _mm256_set1_pd(0.5);
+  const __m256 half = _mm256_set1_ps(0.5f);
   std::size_t i = 0;
-  for (; i + 8 <= count; i += 8) {
-    __m256 t = _mm256_add_ps(_mm256_mul_ps(_mm256_loadu_ps(values + i), r), m);
-    t = plus_half_in_double(t, half);
+  for (; i + 16 <= count; i += 16) {
+    __m256 t0 = _mm256_add_ps(_mm256_mul_ps(_mm256_loadu_ps(values + i), r), m);
+    __m256 t1 = _mm256_add_ps(_mm256_mul_ps(_mm256_loadu_ps(values + i + 8), r), m);
+    t0 = _mm256_add_ps(t0, half);
+    t1 = _mm256_add_ps(t1, half);
     // max(t, 0) gives 0 for NaN as well (the second operand wins).
-    t = _mm256_min_ps(_mm256_max_ps(t, zero), top);
-    const __m256i n = _mm256_cvttps_epi32(t);
-    const __m128i w = _mm_packus_epi32(_mm256_castsi256_si128(n), _mm256_extracti128_si256(n, 1));
-    const __m128i b = _mm_packus_epi16(w, w);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(pixels + i), b);
+    t0 = _mm256_min_ps(_mm256_max_ps(t0, zero), top);
+    t1 = _mm256_min_ps(_mm256_max_ps(t1, zero), top);
+    const __m256i w = _mm256_packus_epi32(_mm256_cvttps_epi32(t0), _mm256_cvttps_epi32(t1));
+    // The pack works within 128-bit halves: t0[0..3], t1[0..3] | t0[4..7], t1[4..7].
+    const __m128i lo = _mm256_castsi256_si128(w), hi = _mm256_extracti128_si256(w, 1);
+    const __m128i b = _mm_packus_epi16(_mm_unpacklo_epi64(lo, hi), _mm_unpackhi_epi64(lo, hi));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), b);
   }
   for (; i < count; ++i) pixels[i] = gray_of(values[i], m_shift, r_scale);
 }
 
 void dequantize(const std::int16_t* coefficients, float* values, std::size_t count, float q,
                 float centre, double half_z) {
-  const __m256 vq = _mm256_set1_ps(q), vc = _mm256_set1_ps(centre);
-  const __m256d vz = _mm256_set1_pd(half_z);
+  const float h = static_cast<float>(half_z);
+  // Half of a zero-bin width is a single-precision number unless the width is a tiny
+  // subnormal; only then is the sum's double precision needed.
+  if (static_cast<double>(h) != half_z) {
+    for (std::size_t i = 0; i < count; ++i) values[i] = value_of(coefficients[i], q, centre, half_z);
+    return;
+  }
+  const __m256 vq = _mm256_set1_ps(q), vc = _mm256_set1_ps(centre), vh = _mm256_set1_ps(h);
   std::size_t i = 0;
   for (; i + 8 <= count; i += 8) {
     const __m128i s16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coefficients + i));
@@ -345,13 +353,8 @@ void dequantize(const std::int16_t* coefficients, float* values, std::size_t cou
     }
     const __m256i s32 = _mm256_cvtepi16_epi32(s16);
     const __m256 s = _mm256_cvtepi32_ps(s32);
-    const __m256 a = _mm256_mul_ps(vq, _mm256_sub_ps(s, vc));
-    const __m256 b = _mm256_mul_ps(vq, _mm256_add_ps(s, vc));
-    const __m128 pos_lo = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(a)), vz));
-    const __m128 pos_hi = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_cvtps_pd(_mm256_extractf128_ps(a, 1)), vz));
-    const __m128 neg_lo = _mm256_cvtpd_ps(_mm256_sub_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(b)), vz));
-    const __m128 neg_hi = _mm256_cvtpd_ps(_mm256_sub_pd(_mm256_cvtps_pd(_mm256_extractf128_ps(b, 1)), vz));
-    const __m256 pos = _mm256_set_m128(pos_hi, pos_lo), neg = _mm256_set_m128(neg_hi, neg_lo);
+    const __m256 pos = _mm256_add_ps(_mm256_mul_ps(vq, _mm256_sub_ps(s, vc)), vh);
+    const __m256 neg = _mm256_sub_ps(_mm256_mul_ps(vq, _mm256_add_ps(s, vc)), vh);
     const __m256 is_pos = _mm256_castsi256_ps(_mm256_cmpgt_epi32(s32, _mm256_setzero_si256()));
     const __m256 is_neg = _mm256_castsi256_ps(_mm256_cmpgt_epi32(_mm256_setzero_si256(), s32));
     const __m256 v = _mm256_or_ps(_mm256_and_ps(is_pos, pos), _mm256_and_ps(is_neg, neg));

@@ -167,10 +167,34 @@ TEST(SimdKernels, ElementwiseKernelsMatch) {
     k->to_gray8(values.data(), g2.data(), values.size(), 127.25f, 0.75f);
     EXPECT_EQ(g1, g2);
 
-    std::vector<float> d1(coefficients.size()), d2(coefficients.size());
-    plain.dequantize(coefficients.data(), d1.data(), d1.size(), 3.17f, 0.44f, 1.9);
-    k->dequantize(coefficients.data(), d2.data(), d2.size(), 3.17f, 0.44f, 1.9);
-    for (std::size_t i = 0; i < d1.size(); ++i) ASSERT_TRUE(same_bits(d1[i], d2[i])) << i;
+    // Any bit pattern as the value before rounding (scale 1, shift 0): the rounding of the
+    // sum with one half, the clamping and NaN.
+    std::vector<float> patterns(1 << 20);
+    for (float& v : patterns) {
+      const std::uint32_t b = static_cast<std::uint32_t>(rng());
+      std::memcpy(&v, &b, sizeof v);
+    }
+    for (int i = 0; i < 600; ++i) {
+      patterns[static_cast<std::size_t>(i)] =
+          std::nextafter(static_cast<float>(i / 2) - 0.5f, i % 2 == 0 ? -1.0f : 1e9f);
+    }
+    std::vector<std::uint8_t> p1(patterns.size()), p2(patterns.size());
+    plain.to_gray8(patterns.data(), p1.data(), patterns.size(), 0.0f, 1.0f);
+    k->to_gray8(patterns.data(), p2.data(), patterns.size(), 0.0f, 1.0f);
+    EXPECT_EQ(p1, p2);
+
+    // Half zero-bin widths that are single-precision numbers, and one that is not (half of
+    // the smallest subnormal).
+    const double tiny = static_cast<double>(std::numeric_limits<float>::denorm_min()) * 0.5;
+    const float params[][3] = {{3.17f, 0.44f, 1.9f}, {1e-3f, 0.0f, 7e-3f}, {250.0f, 0.5f, 1e-20f}};
+    for (const auto& p : params) {
+      for (double half_z : {static_cast<double>(p[2]) * 0.5, tiny}) {
+        std::vector<float> d1(coefficients.size()), d2(coefficients.size());
+        plain.dequantize(coefficients.data(), d1.data(), d1.size(), p[0], p[1], half_z);
+        k->dequantize(coefficients.data(), d2.data(), d2.size(), p[0], p[1], half_z);
+        for (std::size_t i = 0; i < d1.size(); ++i) ASSERT_TRUE(same_bits(d1[i], d2[i])) << i;
+      }
+    }
 
     for (float q : {0.37f, 2.5f, 1e-6f}) {
       const float h = 0.6f * q;
