@@ -69,6 +69,10 @@ void check_plan(const FilterPlan& plan, std::mt19937& rng, PlanStorage& storage)
       std::vector<float> rows(in.size(), -1.0f), cols(in.size(), -1.0f);
       k->apply_rows(plan, in.data(), rows.data(), n, lines, storage.scratch.data());
       k->apply_columns(plan, in_cols.data(), cols.data(), lines, lines, storage.scratch.data());
+      std::vector<float> in_place = in;
+      k->apply_rows(plan, in_place.data(), in_place.data(), n, lines, storage.scratch.data());
+      ASSERT_TRUE(std::memcmp(in_place.data(), rows.data(), rows.size() * sizeof(float)) == 0)
+          << k->name << " rows in place, length " << n;
       // Bands of three output rows at a time into an output of its own row stride.
       const int stride = lines + 2;
       std::vector<float> band(static_cast<std::size_t>(n) * stride, -1.0f);
