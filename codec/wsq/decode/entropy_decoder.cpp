@@ -55,6 +55,7 @@ class FastSymbols {
         ++n;
       }
       table_[prefix] = code > limits.code_max[n] ? kLonger : Entry(n, code);
+      common_[prefix] = CommonAction(table_[prefix]);
     }
   }
 
@@ -106,35 +107,62 @@ class FastSymbols {
   int DecodeCommon(bit_reader& r, std::int16_t* coefficients, std::uint64_t& written,
                    std::uint64_t limit) const {
     // The unread bits, most significant first: the current byte's, then whole bytes loaded
-    // from the cursor on, never a 0xFF byte (stuffed or a marker) nor past the end.
+    // from the cursor on, never a 0xFF byte (stuffed or a marker) nor past the end. Bits
+    // below the `have` valid ones are always 0.
     const std::uint8_t* const next = r.cursor;
     std::uint64_t window = r.bit_count > 0 ? std::uint64_t{r.current} << (64 - r.bit_count) : 0;
     int have = r.bit_count;
     std::size_t loaded = 0;
     int consumed = 0;
     int result = 0;
+    bool more = true;  // false once a 0xFF byte or the end stops the loading
     while (written <= limit) {
-      while (have <= 56 && next + loaded < r.end && next[loaded] != 0xFF) {
-        window |= std::uint64_t{next[loaded]} << (56 - have);
-        have += 8;
-        ++loaded;
+      if (have <= 56 && more) {
+        const std::uint8_t* from = next + loaded;
+        if (r.end - from >= 8) {
+          // As many whole bytes as fit, up to the first 0xFF byte.
+          std::uint64_t raw;
+          std::memcpy(&raw, from, 8);
+          const std::uint64_t inv = ~raw;
+          const std::uint64_t ff = (inv - 0x0101010101010101ull) & ~inv & 0x8080808080808080ull;
+          int take = (64 - have) / 8;
+          if (ff != 0) {
+            const int first_ff = __builtin_ctzll(ff) / 8;  // exact for the lowest byte
+            if (first_ff < take) {
+              take = first_ff;
+              more = false;
+            }
+          }
+          if (take > 0) {
+            const int bits = take * 8;
+            const std::uint64_t bytes = (__builtin_bswap64(raw) >> (64 - bits)) << (64 - bits);
+            window |= bytes >> have;
+            have += bits;
+            loaded += static_cast<std::size_t>(take);
+          }
+        } else {
+          while (have <= 56 && from < r.end && *from != 0xFF) {
+            window |= std::uint64_t{*from} << (56 - have);
+            have += 8;
+            ++loaded;
+            ++from;
+          }
+          more = from < r.end && *from != 0xFF;
+        }
       }
       // The common symbols carry no further bits: a code of up to 16 bits is all they need.
       if (have < MAX_HUFFBITS) break;
-      const std::uint16_t entry = table_[window >> (64 - kLookBits)];
-      const int symbol = entry & 0xFF;
-      if (entry == kNoCode || entry == kLonger || symbol == 0 || (symbol > 100 && symbol < 107) ||
-          symbol == 255) {
-        break;
-      }
-      const int length = entry >> 8;
+      const std::uint32_t action = common_[window >> (64 - kLookBits)];
+      if (action == 0) break;
+      const int length = static_cast<int>(action & kLengthMask);
       window <<= length;
       have -= length;
       consumed += length;
-      if (symbol >= 107) {
-        coefficients[written++] = static_cast<std::int16_t>(symbol - 180);
+      const auto value = static_cast<std::int16_t>(action >> 16);
+      if ((action & kCoefficient) != 0) {
+        coefficients[written++] = value;
       } else {
-        written += static_cast<std::uint64_t>(symbol);
+        written += static_cast<std::uint64_t>(value);
         if (written > limit) {
           result = kRunPastLimit;
           break;
@@ -175,9 +203,27 @@ class FastSymbols {
     r.current = static_cast<std::uint8_t>(r.cursor[-1] & kBitMask[r.bit_count]);
   }
 
+  // What DecodeCommon does with a prefix: 0 when the general loop must decode it; else the
+  // code length (low bits), kCoefficient for a single coefficient, and in the high half the
+  // coefficient (symbol - 180) or the zero-run length (symbols 1..100).
+  static constexpr std::uint32_t kLengthMask = 0x1F;
+  static constexpr std::uint32_t kCoefficient = 0x20;
+  static std::uint32_t CommonAction(std::uint16_t entry) {
+    if (entry == kNoCode || entry == kLonger) return 0;
+    const int symbol = entry & 0xFF;
+    const std::uint32_t length = entry >> 8;
+    if (symbol >= 107 && symbol <= 254) {
+      const auto value = static_cast<std::uint16_t>(static_cast<std::int16_t>(symbol - 180));
+      return (std::uint32_t{value} << 16) | kCoefficient | length;
+    }
+    if (symbol >= 1 && symbol <= 100) return (static_cast<std::uint32_t>(symbol) << 16) | length;
+    return 0;
+  }
+
   const huff_decode_limits* limits_ = nullptr;
   const std::uint8_t* values_ = nullptr;
   std::uint16_t table_[1 << kLookBits] = {};
+  std::uint32_t common_[1 << kLookBits] = {};
 };
 
 }  // namespace
