@@ -206,6 +206,11 @@ TEST(SimdKernels, ElementwiseKernelsMatch) {
       v.push_back(h);
       v.push_back(-h);
       v.push_back(std::nextafter(h, 10.0f));
+      // Values whose quotient lies just below, on and just above whole numbers.
+      for (int whole = -40; whole <= 40; ++whole) {
+        const float at = whole >= 0 ? h + q * static_cast<float>(whole) : -h + q * static_cast<float>(whole);
+        for (float d : {std::nextafter(at, -1e30f), at, std::nextafter(at, 1e30f)}) v.push_back(d);
+      }
       std::vector<std::int16_t> q1(v.size()), q2(v.size());
       plain.quantize(v.data(), q1.data(), v.size(), q, h);
       k->quantize(v.data(), q2.data(), v.size(), q, h);
