@@ -74,6 +74,38 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std:
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                          const AtomicWriteOps& ops) {
+  StagedFile file;
+  return file.Stage(path, bytes, ops) && file.Commit();
+}
+
+StagedFile::StagedFile(StagedFile&& other) noexcept { *this = std::move(other); }
+
+StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
+  if (this != &other) {
+    Abandon();
+    fd_ = other.fd_;
+    temp_ = std::move(other.temp_);
+    target_ = std::move(other.target_);
+    ops_ = other.ops_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+StagedFile::~StagedFile() { Abandon(); }
+
+void StagedFile::Abandon() {
+  if (fd_ < 0) return;
+  const int saved = errno;
+  ::close(fd_);
+  ::unlink(temp_.c_str());
+  fd_ = -1;
+  errno = saved;
+}
+
+bool StagedFile::Stage(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                       const AtomicWriteOps& ops) {
+  Abandon();
   if (path.empty() || !path.has_filename()) {
     errno = EINVAL;
     return false;
@@ -102,23 +134,46 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std:
       // Not permitted for an ordinary user on another's file; the new file is then ours.
     }
   }
+  fd_ = fd;
+  temp_ = std::move(tempPath);
+  target_ = std::move(target);
+  ops_ = ops;
+  if (!WriteAll(fd_, bytes, ops_)) {
+    Abandon();
+    return false;
+  }
+  return true;
+}
 
-  bool ok = WriteAll(fd, bytes, ops) && ops.fsync(fd) == 0;
+void SyncFolderOf(const std::filesystem::path& file) { SyncFolder(file, DefaultAtomicWriteOps()); }
+
+std::filesystem::path StagedFile::folder() const {
+  return target_.has_parent_path() ? target_.parent_path() : std::filesystem::path(".");
+}
+
+bool StagedFile::Commit(bool sync_folder) {
+  if (fd_ < 0) {
+    errno = EBADF;
+    return false;
+  }
+  bool ok = ops_.fsync(fd_) == 0;
   int failure = ok ? 0 : errno;
+  const int fd = fd_;
+  fd_ = -1;
   if (::close(fd) != 0 && ok) {
     ok = false;
     failure = errno;
   }
-  if (ok && ops.rename(tempPath.c_str(), target.c_str()) != 0) {
+  if (ok && ops_.rename(temp_.c_str(), target_.c_str()) != 0) {
     ok = false;
     failure = errno;
   }
   if (!ok) {
-    ::unlink(tempPath.c_str());
+    ::unlink(temp_.c_str());
     errno = failure;
     return false;
   }
-  SyncFolder(target, ops);
+  if (sync_folder) SyncFolder(target_, ops_);
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 
 namespace ridgeview::document {
 
@@ -31,6 +32,41 @@ AtomicWriteOps DefaultAtomicWriteOps();
 // (ENOSPC for a full disk). When `path` is a symbolic link, the file it points to is
 // replaced and the link kept.
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
+// WriteFileAtomically in two halves, so that a program writing many files can go on working
+// while the disk catches up: Stage does step 1 and writes the bytes; Commit flushes them,
+// closes and renames (steps 2 and 3). Nothing appears at the target before Commit succeeds;
+// a file destroyed (or moved from) before that removes its temporary file. Each half returns
+// false with errno set, leaving the target as it was.
+// Flushes the folder of `file` to the disk, so that renames into it are durable (best effort).
+void SyncFolderOf(const std::filesystem::path& file);
+
+class StagedFile {
+ public:
+  StagedFile() = default;
+  StagedFile(StagedFile&& other) noexcept;
+  StagedFile& operator=(StagedFile&& other) noexcept;
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+  ~StagedFile();
+
+  bool Stage(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+             const AtomicWriteOps& ops);
+  // With sync_folder false the rename is not yet made durable: the caller syncs the folder
+  // (SyncFolderOf) once after committing many files into it.
+  bool Commit(bool sync_folder = true);
+  bool staged() const { return fd_ >= 0; }
+  // The folder the file goes to once committed.
+  std::filesystem::path folder() const;
+
+ private:
+  void Abandon();
+
+  int fd_ = -1;
+  std::string temp_;
+  std::filesystem::path target_;
+  AtomicWriteOps ops_{};
+};
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                          const AtomicWriteOps& ops);
 

@@ -110,6 +110,40 @@ TEST_F(AtomicFile, AnyFailingStepKeepsTheOldFile) {
   }
 }
 
+TEST_F(AtomicFile, StagedFilesAppearOnlyWhenCommitted) {
+  WriteRaw(target_, old_);
+  {
+    StagedFile dropped;
+    ASSERT_TRUE(dropped.Stage(target_, new_, DefaultAtomicWriteOps()));
+    EXPECT_EQ(EntryCount(dir_), 2u);  // the old file and the temporary one
+    EXPECT_EQ(ReadAll(target_), old_);
+  }  // destroyed uncommitted: the temporary file goes, the old file stays
+  EXPECT_EQ(EntryCount(dir_), 1u);
+  EXPECT_EQ(ReadAll(target_), old_);
+
+  StagedFile first;
+  ASSERT_TRUE(first.Stage(target_, new_, DefaultAtomicWriteOps()));
+  StagedFile moved = std::move(first);
+  EXPECT_FALSE(first.staged());
+  errno = 0;
+  EXPECT_FALSE(first.Commit());
+  EXPECT_EQ(errno, EBADF);
+  ASSERT_TRUE(moved.Commit());
+  EXPECT_FALSE(moved.Commit());  // only once
+  EXPECT_EQ(ReadAll(target_), new_);
+  EXPECT_EQ(EntryCount(dir_), 1u);
+
+  AtomicWriteOps noSync = DefaultAtomicWriteOps();
+  noSync.fsync = FailingFsync;
+  StagedFile failing;
+  ASSERT_TRUE(failing.Stage(target_, old_, noSync));
+  errno = 0;
+  EXPECT_FALSE(failing.Commit());
+  EXPECT_EQ(errno, EIO);
+  EXPECT_EQ(ReadAll(target_), new_);
+  EXPECT_EQ(EntryCount(dir_), 1u);
+}
+
 TEST_F(AtomicFile, UnwritableTargetsFailCleanly) {
   EXPECT_FALSE(WriteFileAtomically(dir_ / "missing" / "x.bmp", new_));
   EXPECT_FALSE(WriteFileAtomically(dir_, new_));  // a folder (no file name)
