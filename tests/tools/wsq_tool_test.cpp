@@ -2,6 +2,8 @@
 // failure reported by file name without stopping the others, and no partial output files.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -143,6 +145,41 @@ TEST_F(WsqTool, InfoListsFactsEntriesAndSegments) {
   EXPECT_NE(out.find("segment: data "), std::string::npos);
   EXPECT_EQ(out.substr(out.size() - 1), "\n");
   EXPECT_NE(out.find("segment: EOI "), std::string::npos);
+}
+
+int FailingFsync(int) {
+  errno = EIO;
+  return -1;
+}
+
+TEST_F(WsqTool, StagedOutputsAreAllCommittedAndFailedCommitsNamed) {
+  document::AtomicWriteOps noSync = document::DefaultAtomicWriteOps();
+  noSync.fsync = FailingFsync;
+  constexpr std::size_t kJobs = 40;
+  const std::vector<JobResult> results = RunJobs(kJobs, 3, [&](std::size_t i) {
+    JobResult r;
+    const std::vector<std::uint8_t> bytes(100 + i, static_cast<std::uint8_t>(i));
+    const fs::path out = dir_ / "out" / ("f" + std::to_string(i));
+    EXPECT_TRUE(r.output.Stage(out, bytes, i % 10 == 7 ? noSync : document::DefaultAtomicWriteOps()));
+    r.commit_failure = "job " + std::to_string(i) + ": ";
+    return r;
+  });
+  ASSERT_EQ(results.size(), kJobs);
+  for (std::size_t i = 0; i < kJobs; ++i) {
+    const fs::path out = dir_ / "out" / ("f" + std::to_string(i));
+    if (i % 10 == 7) {
+      EXPECT_FALSE(results[i].ok);
+      EXPECT_EQ(results[i].messages, "job " + std::to_string(i) + ": " + std::strerror(EIO) + "\n");
+      EXPECT_FALSE(fs::exists(out));
+    } else {
+      EXPECT_TRUE(results[i].ok);
+      EXPECT_EQ(read(out), std::vector<std::uint8_t>(100 + i, static_cast<std::uint8_t>(i)));
+    }
+  }
+  // Nothing but the committed outputs is left in the folder.
+  EXPECT_EQ(static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_ / "out"),
+                                                   fs::directory_iterator())),
+            kJobs - 4);
 }
 
 TEST(WsqToolParts, SizesAndOutputNames) {

@@ -4,17 +4,34 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "document/atomic_file.h"
 
 namespace ridgeview::tools {
 
 struct JobResult {
   bool ok = true;
   std::string messages;  // what the job would have written to stderr
+  // An output written but not yet flushed to the disk and put in place; RunJobs commits it
+  // on a thread of its own. If that fails, the job fails with `commit_failure` followed by
+  // the system's reason and a line end.
+  document::StagedFile output;
+  std::string commit_failure;
+
+  static JobResult Failed(std::string messages) {
+    JobResult r;
+    r.ok = false;
+    r.messages = std::move(messages);
+    return r;
+  }
 };
 
 // Runs job(i) for i = 0..count-1 on `threads` workers (at least 1) and returns the results in
-// input order. Jobs must be independent of each other.
+// input order. Jobs must be independent of each other. Their staged outputs are committed
+// while the workers go on (as many committing threads as workers, mostly waiting for the
+// disk); all are committed, or have failed, when RunJobs returns.
 std::vector<JobResult> RunJobs(std::size_t count, unsigned threads,
                                const std::function<JobResult(std::size_t)>& job);
 

@@ -27,6 +27,9 @@ struct Options {
   std::optional<std::string> comment = std::string();  // -c (default: empty text)
   int raw_width = 0, raw_height = 0;                    // -s WIDTHxHEIGHT
   std::vector<std::string> inputs;
+  // Whether the codec's freed work blocks stay for the next file of a batch (fewer fresh
+  // pages) or go back to the system as soon as the file is coded (lower peak for one file).
+  bool keep_codec_memory = false;
 };
 
 bool parse_int(const std::string& s, int& out) {
@@ -117,8 +120,11 @@ bool plan_outputs(const Options& o, const char* extension, const char* usage,
 }
 
 // Runs the jobs (in parallel in batch mode) and prints each failure with its file name.
-int run_all(const Options& o, const std::vector<std::pair<std::string, std::string>>& jobs,
+int run_all(const Options& options,
+            const std::vector<std::pair<std::string, std::string>>& jobs,
             JobResult (*one)(const Options&, const std::string&, const std::string&)) {
+  Options o = options;
+  o.keep_codec_memory = jobs.size() > 1;
   const unsigned threads = o.threads != 0 ? o.threads : DefaultThreads();
   const std::vector<JobResult> results = RunJobs(
       jobs.size(), threads, [&](std::size_t i) { return one(o, jobs[i].first, jobs[i].second); });
@@ -133,19 +139,23 @@ int run_all(const Options& o, const std::vector<std::pair<std::string, std::stri
 // The codec's own message has already gone to stderr when a call fails; the job adds a line
 // naming the file, printed in input order once all jobs are done.
 JobResult failure(const std::string& file, const std::string& why) {
-  return {false, "ridgeview-wsq: " + file + ": " + why + "\n"};
+  return JobResult::Failed("ridgeview-wsq: " + file + ": " + why + "\n");
 }
 
-// The output appears complete or not at all; a failed write leaves no partial file.
+// The output appears complete or not at all; a failed write leaves no partial file. The
+// bytes are written here and the file is flushed and put in place by RunJobs.
 JobResult write_output(const std::string& in, const std::string& out,
                        std::span<const std::uint8_t> bytes) {
-  if (!document::WriteFileAtomically(out, bytes)) {
-    return failure(in, "cannot write " + out + ": " + std::strerror(errno));
+  const std::string why = "ridgeview-wsq: " + in + ": cannot write " + out + ": ";
+  JobResult r;
+  if (!r.output.Stage(out, bytes, document::DefaultAtomicWriteOps())) {
+    return JobResult::Failed(why + std::strerror(errno) + "\n");
   }
-  return {};
+  r.commit_failure = why;
+  return r;
 }
 
-JobResult decode_one(const Options&, const std::string& in, const std::string& out) {
+JobResult decode_one(const Options& o, const std::string& in, const std::string& out) {
   std::vector<std::uint8_t> file;
   std::string error;
   if (!ReadWholeFile(in, file, error)) return failure(in, error);
@@ -155,8 +165,7 @@ JobResult decode_one(const Options&, const std::string& in, const std::string& o
                                       file.size())) {
     return failure(in, "cannot decode (code " + std::to_string(ret) + ")");
   }
-  // The codec keeps its work blocks for a next call; one file at a time needs them no more.
-  codec::codec_release_cached_memory();
+  if (!o.keep_codec_memory) codec::codec_release_cached_memory();
   const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
   const bool raw = out.size() >= 4 && out.compare(out.size() - 4, 4, ".raw") == 0;
   const std::string header = raw ? std::string() : PgmHeader(w, h);
@@ -191,7 +200,7 @@ JobResult encode_one(const Options& o, const std::string& in, const std::string&
                                     o.comment ? o.comment->c_str() : nullptr)) {
     return failure(in, "cannot encode (code " + std::to_string(ret) + ")");
   }
-  codec::codec_release_cached_memory();
+  if (!o.keep_codec_memory) codec::codec_release_cached_memory();
   image.pixels = std::vector<std::uint8_t>();
   return write_output(in, out, std::span<const std::uint8_t>(wsq.get(), length));
 }
