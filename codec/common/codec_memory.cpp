@@ -52,9 +52,9 @@ void* raw_allocate(std::size_t bytes, bool zero) {
 // Large blocks freed on a thread are kept for the thread's next large requests: repeated
 // decodes and encodes then reuse memory whose pages are already mapped, instead of having
 // the system map (and zero) fresh pages every time.
-constexpr std::size_t kCacheMinBytes = std::size_t{1} << 20;
+constexpr std::size_t kCacheMinBytes = std::size_t{128} << 10;
 constexpr std::size_t kCacheMaxBytes = std::size_t{512} << 20;
-constexpr int kCacheSlots = 6;
+constexpr int kCacheSlots = 8;
 
 struct BlockCache {
   void* blocks[kCacheSlots] = {};

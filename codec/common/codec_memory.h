@@ -16,7 +16,7 @@ void* codec_calloc(std::size_t count, std::size_t size);
 void* codec_realloc(void* p, std::size_t bytes);
 void codec_free(void* p);
 
-// Large blocks freed on a thread (1 MiB or more) are kept for that thread's next requests, up
+// Large blocks freed on a thread (128 KiB or more) are kept for that thread's next requests, up
 // to a quarter of the memory budget and 512 MiB; this gives them back to the system now.
 // Kept blocks are freed when their thread ends.
 void codec_release_cached_memory();
