@@ -65,21 +65,28 @@ void flush_code_bits(code_bit_writer& w) {
 
 int compress_block(unsigned char* out, std::size_t capacity, std::size_t* size,
                    const std::int16_t* coefficients, std::size_t count, int max_coeff,
-                   int max_zrun, const huffcode_entry* code_by_symbol) {
+                   int max_zrun, const huffcode_entry* code_by_symbol,
+                   const SymbolList* symbols) {
   code_bit_writer w;
   w.out = out;
   w.capacity = capacity;
-  for_each_block_symbol(coefficients, count, max_coeff, max_zrun,
-                        [&](int symbol, std::uint32_t extra) {
-                          const huffcode_entry& e = code_by_symbol[symbol];
-                          put_code_bits(w, static_cast<std::uint16_t>(e.huff_code & 0xFFFFu),
-                                        e.huff_size);
-                          if (symbol == 101 || symbol == 102 || symbol == 105) {
-                            put_code_bits(w, static_cast<std::uint16_t>(extra), 8);
-                          } else if (symbol == 103 || symbol == 104 || symbol == 106) {
-                            put_code_bits(w, static_cast<std::uint16_t>(extra), 16);
-                          }
-                        });
+  auto code = [&](int symbol, std::uint32_t extra) {
+    const huffcode_entry& e = code_by_symbol[symbol];
+    put_code_bits(w, static_cast<std::uint16_t>(e.huff_code & 0xFFFFu), e.huff_size);
+    if (symbol == 101 || symbol == 102 || symbol == 105) {
+      put_code_bits(w, static_cast<std::uint16_t>(extra), 8);
+    } else if (symbol == 103 || symbol == 104 || symbol == 106) {
+      put_code_bits(w, static_cast<std::uint16_t>(extra), 16);
+    }
+  };
+  if (symbols != nullptr && symbols->complete()) {
+    const std::uint32_t* items = symbols->items();
+    for (std::size_t i = 0; i < symbols->size(); ++i) {
+      code(static_cast<int>(items[i] & 0x1FFu), items[i] >> 9);
+    }
+  } else {
+    for_each_block_symbol(coefficients, count, max_coeff, max_zrun, code);
+  }
   flush_code_bits(w);
   if (w.overflow) {
     report("ERROR : compress_block : coded block larger than its buffer of %zu bytes\n",

@@ -31,8 +31,12 @@ void flush_code_bits(code_bit_writer& w);
 // start. Returns 0 with *size the number of bytes written (0 for an empty block), or
 // WSQ_ENC_BLOCK_OVERFLOW when the coded block would not fit into capacity bytes (nothing is
 // written past the end; *size is untouched).
+// A complete `symbols` list of the block (see SymbolList) is coded instead of walking the
+// coefficients again; the result is the same.
+class SymbolList;
 int compress_block(unsigned char* out, std::size_t capacity, std::size_t* size,
                    const std::int16_t* coefficients, std::size_t count, int max_coeff,
-                   int max_zrun, const huffcode_entry* code_by_symbol);
+                   int max_zrun, const huffcode_entry* code_by_symbol,
+                   const SymbolList* symbols = nullptr);
 
 }  // namespace ridgeview::codec

@@ -1,5 +1,8 @@
 #include "codec/wsq/encode/huffman_generation.h"
 
+#include <cstdint>
+#include <cstdlib>
+
 #include "codec/common/report.h"
 #include "codec/wsq/encode/encoder_codes.h"
 
@@ -16,16 +19,34 @@ int zero_run_symbol(std::uint32_t run, int max_zrun) {
   return run <= 255 ? 105 : 106;
 }
 
+SymbolList::SymbolList(std::size_t limit) {
+  if (limit > 0 && limit <= SIZE_MAX / sizeof(std::uint32_t)) {
+    items_ = static_cast<std::uint32_t*>(std::malloc(limit * sizeof(std::uint32_t)));
+  }
+  capacity_ = items_ != nullptr ? limit : 0;
+  complete_ = items_ != nullptr;
+}
+
+SymbolList::~SymbolList() { std::free(items_); }
+
 int count_block(SymbolCounts& counts, int max_count, const std::int16_t* coefficients,
-                std::size_t count, int max_coeff, int max_zrun) {
+                std::size_t count, int max_coeff, int max_zrun, SymbolList* list) {
   SymbolCounts c = codec_alloc_array<std::int64_t>(static_cast<std::size_t>(max_count) + 1);
   if (!c) {
     report("ERROR : count_block : calloc : counts\n");
     return -48;
   }
   c[max_count] = 1;  // the reserved symbol
-  for_each_block_symbol(coefficients, count, max_coeff, max_zrun,
-                        [&](int symbol, std::uint32_t) { ++c[symbol]; });
+  if (list != nullptr && list->complete()) {
+    for_each_block_symbol(coefficients, count, max_coeff, max_zrun,
+                          [&](int symbol, std::uint32_t extra) {
+                            ++c[symbol];
+                            list->Add(symbol, extra);
+                          });
+  } else {
+    for_each_block_symbol(coefficients, count, max_coeff, max_zrun,
+                          [&](int symbol, std::uint32_t) { ++c[symbol]; });
+  }
   counts = std::move(c);
   return 0;
 }
@@ -155,16 +176,17 @@ int sort_code_sizes(ByteArray& huffvalues, const int* codesize, int max_count) {
 
 int generate_huffman_table(HuffcodeTable& code_by_symbol, ByteArray& huffbits,
                            ByteArray& huffvalues, const std::int16_t* coefficients,
-                           const std::size_t* block_sizes, int num_blocks) {
+                           const std::size_t* block_sizes, int num_blocks,
+                           SymbolList* lists) {
   const int max_count = MAX_HUFFCOUNTS_WSQ;
   SymbolCounts counts;
   int ret = count_block(counts, max_count, coefficients, block_sizes[0], MAX_HUFFCOEFF,
-                        MAX_HUFFZRUN);
+                        MAX_HUFFZRUN, lists != nullptr ? &lists[0] : nullptr);
   if (ret != 0) return ret;
   if (num_blocks > 1) {
     SymbolCounts second;
     ret = count_block(second, max_count, coefficients + block_sizes[0], block_sizes[1],
-                      MAX_HUFFCOEFF, MAX_HUFFZRUN);
+                      MAX_HUFFCOEFF, MAX_HUFFZRUN, lists != nullptr ? &lists[1] : nullptr);
     if (ret != 0) return ret;
     for (int s = 0; s < max_count; ++s) counts[s] += second[s];
   }

@@ -33,6 +33,36 @@ int coefficient_symbol(std::int16_t v, int max_coeff);
 // else 106.
 int zero_run_symbol(std::uint32_t run, int max_zrun);
 
+// The symbols of a block in the order counting met them, kept so that coding the block need
+// not walk its coefficients again. It holds at most `limit` symbols; its memory is not among
+// the codec's counted allocations: when it cannot be had, or the block has more symbols, it
+// is incomplete and the coder walks the coefficients instead.
+class SymbolList {
+ public:
+  explicit SymbolList(std::size_t limit);
+  ~SymbolList();
+  SymbolList(const SymbolList&) = delete;
+  SymbolList& operator=(const SymbolList&) = delete;
+
+  void Add(int symbol, std::uint32_t extra) {
+    if (size_ < capacity_) {
+      items_[size_++] = static_cast<std::uint32_t>(symbol) | (extra << 9);
+    } else {
+      complete_ = false;
+    }
+  }
+  bool complete() const { return complete_; }
+  std::size_t size() const { return size_; }
+  // Entry i: the symbol in the low 9 bits, its extra value above them.
+  const std::uint32_t* items() const { return items_; }
+
+ private:
+  std::uint32_t* items_ = nullptr;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+  bool complete_ = true;
+};
+
 // Calls emit(symbol, extra) for each symbol of a block in order; extra is the value that
 // follows an escape symbol (the magnitude for 101..104, the run length for 105 and 106).
 // Zero runs are maximal, cut after 65535 zeros, and end at the end of the block.
@@ -76,8 +106,9 @@ void for_each_block_symbol(const std::int16_t* coefficients, std::size_t count, 
 }
 
 // 257 counters: symbol counts of the block, entry 256 = 1. -48 when out of memory.
+// With `list`, the symbols are also recorded there.
 int count_block(SymbolCounts& counts, int max_count, const std::int16_t* coefficients,
-                std::size_t count, int max_coeff, int max_zrun);
+                std::size_t count, int max_coeff, int max_zrun, SymbolList* list = nullptr);
 
 // The two live symbols (non-zero count) with the smallest counts, the highest symbol on
 // ties; -1 for a missing one.
@@ -105,8 +136,10 @@ int sort_code_sizes(ByteArray& huffvalues, const int* codesize, int max_count);
 // coefficients. On success: the code table by symbol (257 entries), huffbits (32 bytes, the
 // first 16 are the DHT counts) and huffvalues (257 bytes). -1 when a code would be all
 // 1-bits; the codes of the steps pass through. Outputs are written only on success.
+// With `lists` (one per block), each block's symbols are recorded for its coding.
 int generate_huffman_table(HuffcodeTable& code_by_symbol, ByteArray& huffbits,
                            ByteArray& huffvalues, const std::int16_t* coefficients,
-                           const std::size_t* block_sizes, int num_blocks);
+                           const std::size_t* block_sizes, int num_blocks,
+                           SymbolList* lists = nullptr);
 
 }  // namespace ridgeview::codec

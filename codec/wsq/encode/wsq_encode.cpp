@@ -112,10 +112,10 @@ int write_headers(const encode_context& ctx, const char* comment_text, int ppi,
 // Codes one block with `table` into huff_buf and writes its SOB segment and data.
 int write_block(const std::int16_t* coefficients, std::size_t count, std::uint8_t table_id,
                 const HuffcodeTable& table, unsigned char* huff_buf, std::size_t huff_capacity,
-                wsq_output& out) {
+                const SymbolList& symbols, wsq_output& out) {
   std::size_t size = 0;
   int ret = compress_block(huff_buf, huff_capacity, &size, coefficients, count, MAX_HUFFCOEFF,
-                           MAX_HUFFZRUN, table.get());
+                           MAX_HUFFZRUN, table.get(), &symbols);
   if (ret == 0) ret = putc_sob_header(table_id, out);
   if (ret == 0) ret = putc_bytes(huff_buf, size, out);
   return ret;
@@ -135,24 +135,34 @@ int write_blocks(encode_context& ctx, wsq_output& out) {
   const std::int16_t* block2 = block1 + sizes[0];
   const std::int16_t* block3 = block2 + sizes[1];
 
+  // The symbols counted for a table are kept for coding its blocks. A fingerprint has far
+  // fewer symbols than coefficients; a block with more than an eighth is walked again.
+  auto limit = [](std::size_t n) { return n / 8 + 64; };
   HuffcodeTable table;
   ByteArray huffbits, huffvalues;
-  int ret = generate_huffman_table(table, huffbits, huffvalues, block1, &sizes[0], 1);
-  if (ret == 0) ret = putc_dht_segment(DHT_WSQ, 0, huffbits.get(), huffvalues.get(), out);
-  if (ret != 0) return ret;
-  huffbits.reset();
-  huffvalues.reset();
-  ret = write_block(block1, sizes[0], 0, table, huff_buf.get(), ctx.num_pix, out);
-  if (ret != 0) return ret;
-  table.reset();
+  int ret;
+  {
+    SymbolList first(limit(sizes[0]));
+    ret = generate_huffman_table(table, huffbits, huffvalues, block1, &sizes[0], 1, &first);
+    if (ret == 0) ret = putc_dht_segment(DHT_WSQ, 0, huffbits.get(), huffvalues.get(), out);
+    if (ret != 0) return ret;
+    huffbits.reset();
+    huffvalues.reset();
+    ret = write_block(block1, sizes[0], 0, table, huff_buf.get(), ctx.num_pix, first, out);
+    if (ret != 0) return ret;
+    table.reset();
+  }
 
-  ret = generate_huffman_table(table, huffbits, huffvalues, block2, &sizes[1], 2);
+  SymbolList later[2] = {SymbolList(limit(sizes[1])), SymbolList(limit(sizes[2]))};
+  ret = generate_huffman_table(table, huffbits, huffvalues, block2, &sizes[1], 2, later);
   if (ret == 0) ret = putc_dht_segment(DHT_WSQ, 1, huffbits.get(), huffvalues.get(), out);
   if (ret != 0) return ret;
   huffbits.reset();
   huffvalues.reset();
-  ret = write_block(block2, sizes[1], 1, table, huff_buf.get(), ctx.num_pix, out);
-  if (ret == 0) ret = write_block(block3, sizes[2], 1, table, huff_buf.get(), ctx.num_pix, out);
+  ret = write_block(block2, sizes[1], 1, table, huff_buf.get(), ctx.num_pix, later[0], out);
+  if (ret == 0) {
+    ret = write_block(block3, sizes[2], 1, table, huff_buf.get(), ctx.num_pix, later[1], out);
+  }
   return ret;
 }
 

@@ -170,6 +170,23 @@ TEST(BlockCoding, GeneratedTablesDecodeBack) {
     }
   }
   EXPECT_EQ(decode(out, huffbits.get(), huffvalues.get(), c.size()), c);
+
+  // The symbols recorded while counting code to the same bytes; a list too short for the
+  // block is incomplete and the block is walked instead, with the same result.
+  for (std::size_t limit : {c.size(), std::size_t{100}}) {
+    SymbolList symbols(limit);
+    HuffcodeTable again;
+    ByteArray bits2, values2;
+    ASSERT_EQ(generate_huffman_table(again, bits2, values2, c.data(), sizes, 1, &symbols), 0);
+    EXPECT_EQ(symbols.complete(), limit == c.size());
+    Bytes listed(c.size() * 2);
+    std::size_t listed_size = 0;
+    ASSERT_EQ(compress_block(listed.data(), listed.size(), &listed_size, c.data(), c.size(), 74,
+                             100, again.get(), &symbols),
+              0);
+    listed.resize(listed_size);
+    EXPECT_EQ(listed, out) << limit;
+  }
 }
 
 }  // namespace
