@@ -53,10 +53,8 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes, const AtomicWriteOps&
   return true;
 }
 
-// Best effort: makes the rename itself durable.
-void SyncFolder(const std::filesystem::path& target, const AtomicWriteOps& ops) {
-  const std::filesystem::path folder =
-      target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+// Best effort: makes renames into the folder durable.
+void SyncFolderWith(const std::filesystem::path& folder, const AtomicWriteOps& ops) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
     ops.fsync(fd);
@@ -145,7 +143,9 @@ bool StagedFile::Stage(const std::filesystem::path& path, std::span<const std::u
   return true;
 }
 
-void SyncFolderOf(const std::filesystem::path& file) { SyncFolder(file, DefaultAtomicWriteOps()); }
+void SyncFolderToDisk(const std::filesystem::path& folder) {
+  SyncFolderWith(folder, DefaultAtomicWriteOps());
+}
 
 std::filesystem::path StagedFile::folder() const {
   return target_.has_parent_path() ? target_.parent_path() : std::filesystem::path(".");
@@ -173,7 +173,7 @@ bool StagedFile::Commit(bool sync_folder) {
     errno = failure;
     return false;
   }
-  if (sync_folder) SyncFolder(target_, ops_);
+  if (sync_folder) SyncFolderWith(folder(), ops_);
   return true;
 }
 

@@ -38,8 +38,8 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std:
 // closes and renames (steps 2 and 3). Nothing appears at the target before Commit succeeds;
 // a file destroyed (or moved from) before that removes its temporary file. Each half returns
 // false with errno set, leaving the target as it was.
-// Flushes the folder of `file` to the disk, so that renames into it are durable (best effort).
-void SyncFolderOf(const std::filesystem::path& file);
+// Flushes `folder` to the disk, so that renames into it are durable (best effort).
+void SyncFolderToDisk(const std::filesystem::path& folder);
 
 class StagedFile {
  public:
@@ -53,7 +53,7 @@ class StagedFile {
   bool Stage(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
              const AtomicWriteOps& ops);
   // With sync_folder false the rename is not yet made durable: the caller syncs the folder
-  // (SyncFolderOf) once after committing many files into it.
+  // (SyncFolderToDisk) once after committing many files into it.
   bool Commit(bool sync_folder = true);
   bool staged() const { return fd_ >= 0; }
   // The folder the file goes to once committed.

@@ -28,7 +28,8 @@ class Committer {
     }
     ready_.notify_all();
     for (auto& t : pool_) t.join();
-    SyncFolders();
+    // Makes the renames durable: each folder written to is synced once, after all commits.
+    for (const auto& folder : folders_) document::SyncFolderToDisk(folder);
   }
   void Add(std::size_t job) {
     {
@@ -62,20 +63,12 @@ class Committer {
     }
   }
 
- public:
-  // Makes the renames durable: each folder written to is synced once, after all commits.
-  void SyncFolders() {
-    for (const auto& folder : folders_) document::SyncFolderOf(folder / "x");
-  }
-
- private:
-  std::set<std::filesystem::path> folders_;
-
   std::vector<JobResult>& results_;
   std::mutex mutex_;
   std::condition_variable ready_;
   std::deque<std::size_t> queue_;
   bool done_ = false;
+  std::set<std::filesystem::path> folders_;  // where commits succeeded
   std::vector<std::thread> pool_;
 };
 
