@@ -1,11 +1,7 @@
 #include "dialogs/program_location.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <climits>
 #include <cstdlib>
-#include <vector>
 
 namespace ridgeview::dialogs {
 namespace {
@@ -13,19 +9,6 @@ namespace {
 std::string TrimSlashes(std::string path) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   return path;
-}
-
-std::string HomeFolder(const platform::EnvironmentLookup& lookup) {
-  if (const char* home = lookup("HOME"); home != nullptr && home[0] == '/') return home;
-  long hint = sysconf(_SC_GETPW_R_SIZE_MAX);
-  std::vector<char> buffer(hint > 0 && hint < (1 << 20) ? static_cast<std::size_t>(hint) : 16384);
-  passwd entry{};
-  passwd* found = nullptr;
-  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 ||
-      found == nullptr || found->pw_dir == nullptr || found->pw_dir[0] != '/') {
-    return {};
-  }
-  return found->pw_dir;
 }
 
 // The canonical form of an existing folder, or empty.
@@ -41,7 +24,7 @@ std::string ProgramFolder(const platform::EnvironmentLookup& lookup) {
   if (const char* own = lookup("RIDGEVIEW_PROGRAM_DIR"); own != nullptr && own[0] != '\0') {
     return TrimSlashes(own);
   }
-  std::string home = TrimSlashes(HomeFolder(lookup));
+  std::string home = TrimSlashes(platform::UserHomeFolder(lookup));
   if (home.empty()) return {};
   if (home == "/") home.clear();
   return home + "/.local/bin";

@@ -35,17 +35,17 @@ bool IsDirectory(const std::string& path) {
 
 }  // namespace
 
+std::string UserHomeFolder(const EnvironmentLookup& lookup) {
+  if (const char* env = lookup("HOME"); IsAbsolute(env)) return env;
+  return HomeFromPasswordDatabase();
+}
+
 std::string RegistryFolder(const EnvironmentLookup& lookup) {
   if (const char* own = lookup("RIDGEVIEW_CONFIG_DIR"); IsSet(own)) return own;
   if (const char* xdg = lookup("XDG_CONFIG_HOME"); IsAbsolute(xdg)) {
     return std::string(xdg) + "/ridgeview";
   }
-  std::string home;
-  if (const char* env = lookup("HOME"); IsAbsolute(env)) {
-    home = env;
-  } else {
-    home = HomeFromPasswordDatabase();
-  }
+  std::string home = UserHomeFolder(lookup);
   if (home.empty()) return {};
   if (home.back() == '/') home.pop_back();  // "/" as home gives "/.config"
   return home + "/.config/ridgeview";

@@ -22,6 +22,11 @@ inline constexpr char kRegistryFileName[] = "registry.sqlite3";
 // Looks up an environment variable: its value, or nullptr when it is not set.
 using EnvironmentLookup = std::function<const char*(const char*)>;
 
+// The user's home folder: $HOME when it is an absolute path, else the password database's
+// entry when that is absolute; empty when neither is. Returned as found (trailing slashes
+// kept).
+std::string UserHomeFolder(const EnvironmentLookup& lookup);
+
 // The folder by the rules above; empty when no rule gives one.
 std::string RegistryFolder(const EnvironmentLookup& lookup);
 std::string RegistryFolder();  // from the process environment

@@ -1,8 +1,5 @@
 #include "platform/qt/desktop/xdg_dirs.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdlib>
 
 namespace ridgeview::platform {
@@ -37,17 +34,7 @@ std::vector<std::string> AbsoluteList(const EnvironmentLookup& lookup, const cha
 }
 
 std::string Home(const EnvironmentLookup& lookup) {
-  std::string home = AbsoluteVariable(lookup, "HOME");
-  if (!home.empty()) return home == "/" ? std::string() : home;
-  long hint = sysconf(_SC_GETPW_R_SIZE_MAX);
-  std::vector<char> buffer(hint > 0 && hint < (1 << 20) ? static_cast<std::size_t>(hint) : 16384);
-  passwd entry{};
-  passwd* found = nullptr;
-  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 ||
-      found == nullptr || found->pw_dir == nullptr || found->pw_dir[0] != '/') {
-    return {};
-  }
-  home = TrimSlashes(found->pw_dir);
+  const std::string home = TrimSlashes(UserHomeFolder(lookup));
   return home == "/" ? std::string() : home;
 }
 
