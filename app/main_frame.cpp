@@ -24,7 +24,10 @@ namespace cmd = document::command;
 
 MainFrame::MainFrame(const FrameServices& services, const std::string& commandLine,
                      FrameDialogs dialogs, QWidget* parent)
-    : QMainWindow(parent), services_(services), dialogs_(std::move(dialogs)) {
+    : QMainWindow(parent),
+      services_(services),
+      dialogs_(std::move(dialogs)),
+      programPath_(QCoreApplication::applicationFilePath().toStdString()) {
   setObjectName("Ridgeview");
   setWindowTitle("Ridgeview");
   setWindowIcon(ProgramIcon());
@@ -63,9 +66,12 @@ MainFrame::MainFrame(const FrameServices& services, const std::string& commandLi
   view_->SetZoomTrack(zoomTrack_);
   view_->SetTitleBar(titleBar_);
   ui_.SetCheck(cmd::kScrollBars, view_->scrollBarsOn());
-  // Focus given to the frame goes to the view, so that keys reach the zoom.
+  // Focus given to the frame goes to the view, so that keys reach the zoom. The view is also
+  // the window's focus widget from the start: a window activated without one would focus its
+  // first tab stop (the Options button), and the arrow keys would not zoom until a click.
   setFocusProxy(view_);
   client_->setFocusProxy(view_);
+  view_->setFocus(Qt::OtherFocusReason);
   connect(view_, &view::ImageView::contextMenuRequested, this, &MainFrame::ShowContextMenu);
 
   viewPort_ = std::make_unique<ImageViewPort>(*view_);

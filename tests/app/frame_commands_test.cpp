@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QMimeData>
 #include <QMenu>
 #include <QToolBar>
 #include <QToolButton>
@@ -153,6 +157,25 @@ TEST(FrameCommands, PasteFollowsTheClipboard) {
 
   testing::PutTextOnClipboard("gone");
   EXPECT_FALSE(f.action(cmd::kPaste)->isEnabled());
+
+  // An image type no loader reads leaves Paste disabled; one it reads enables it.
+  auto unreadable = std::make_unique<QMimeData>();
+  unreadable->setData("image/x-no-such-format", QByteArray("\x01\x02\x03\x04", 4));
+  QGuiApplication::clipboard()->setMimeData(unreadable.release());
+  testing::Pump(0);
+  EXPECT_FALSE(f.action(cmd::kPaste)->isEnabled());
+  EXPECT_FALSE(f.OnCommand(cmd::kPaste));
+  EXPECT_TRUE(h.messages.messages.empty());
+
+  QByteArray png;
+  QBuffer buffer(&png);
+  ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+  ASSERT_TRUE(picture.save(&buffer, "PNG"));
+  auto readable = std::make_unique<QMimeData>();
+  readable->setData("image/png", png);
+  QGuiApplication::clipboard()->setMimeData(readable.release());
+  testing::Pump(0);
+  EXPECT_TRUE(f.action(cmd::kPaste)->isEnabled());
 }
 
 TEST(FrameCommands, OpenSaveAndCopyGoThroughTheDocument) {
@@ -213,6 +236,23 @@ TEST(FrameCommands, ExitClosesTheFrameAndStoresTheSettings) {
                                   platform::KeyDisposition::OpenExisting);
   ASSERT_NE(key, nullptr);
   EXPECT_EQ(key->QueryValue("Zoom", nullptr, 0).size, 8u);
+}
+
+TEST(FrameCommands, ArrowKeysZoomAsSoonAsTheWindowIsActive) {
+  // Nothing but showing and activating the window, as the desktop does at start: no click,
+  // no focus set by hand.
+  FrameHarness h;
+  MainFrame& f = h.Start(testing::SamplePath());
+  f.show();
+  f.activateWindow();
+  ASSERT_TRUE(testing::WaitUntil([&] { return f.isActiveWindow(); }));
+  testing::Pump(0);
+  EXPECT_EQ(QApplication::focusWidget(), f.view());
+
+  const QString before = QString::fromStdString(f.titleBar()->title().right);
+  testing::PressKey(f, Qt::Key_Down);
+  EXPECT_NE(QString::fromStdString(f.titleBar()->title().right), before);
+  EXPECT_GT(f.view()->zoom(), 1.0);
 }
 
 TEST(FrameCommands, KeysReachTheCommandsWhereverTheFocusIs) {

@@ -135,7 +135,6 @@ void ShowActive(MainFrame& frame) {
   frame.activateWindow();
   QApplication::setActiveWindow(&frame);
   WaitUntil([&] { return frame.isActiveWindow(); }, 2000);
-  frame.view()->setFocus();
   Pump(0);
 }
 

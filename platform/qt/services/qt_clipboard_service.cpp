@@ -97,8 +97,11 @@ bool QtClipboardService::HasImage() {
   if (mime->hasImage()) {
     return true;
   }
+  // Only types GetBmp can turn into a bitmap: ours, and those an image reader reads. Any
+  // other "image/..." type would enable Paste only for it to fail.
+  const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
   for (const QString& format : mime->formats()) {
-    if (format.startsWith(QLatin1String("image/"))) {
+    if (format == QLatin1String(kMimeBmp) || readable.contains(format.toLatin1())) {
       return true;
     }
   }

@@ -33,7 +33,8 @@ class QtClipboardService : public document::ClipboardService {
   // depth (24 or 32 bits, top row first). None when nothing usable is there.
   std::optional<std::vector<std::uint8_t>> GetBmp() override;
 
-  // Whether any image format is offered (image/* or Qt's own image data).
+  // Whether an image GetBmp can read is offered: image/bmp, a type the image reader reads,
+  // or Qt's own image data.
   bool HasImage() override;
 
  private:
