@@ -18,6 +18,19 @@
 
 namespace ridgeview::app {
 
+void ServeHandOver(platform::HandOverServer& server, MainFrame& frame) {
+  MainFrame* f = &frame;
+  QObject::connect(&server, &platform::HandOverServer::openRequested, f,
+                   [&server, f](const QString& path) {
+                     server.SetResult(true);
+                     QMetaObject::invokeMethod(
+                         f, [f, path] { f->OpenImageFile(path.toStdString(), 1.0, -1, -1); },
+                         Qt::QueuedConnection);
+                   });
+  QObject::connect(&server, &platform::HandOverServer::activateRequested, f,
+                   [&server, f] { server.SetResult(platform::RaiseAndActivate(f)); });
+}
+
 int RunApp(const QString& commandLine) {
   // The frame ends the program itself (exit code 1 once it closed); the last window closing
   // must not end it first with 0, and dialogs closing must not end it at all.
@@ -45,13 +58,7 @@ int RunApp(const QString& commandLine) {
   // instance started without the lock must not take the lock holder's socket name).
   platform::HandOverServer server;
   if (platform::InstanceLockHeld()) {
-    MainFrame* f = frame.get();
-    QObject::connect(&server, &platform::HandOverServer::openRequested, f,
-                     [&server, f](const QString& path) {
-                       server.SetResult(f->OpenImageFile(path.toStdString(), 1.0, -1, -1));
-                     });
-    QObject::connect(&server, &platform::HandOverServer::activateRequested, f,
-                     [&server, f] { server.SetResult(platform::RaiseAndActivate(f)); });
+    ServeHandOver(server, *frame);
     if (!server.Listen(platform::InstanceServerPath())) {
       std::fprintf(stderr, "ridgeview: later starts cannot hand over their files: %s\n",
                    server.ErrorString().toLocal8Bit().constData());

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -84,8 +85,11 @@ class RecordingMessageService : public MessageService {
   };
   void Show(const std::string& text, const std::string& caption, MessageIcon icon) override {
     messages.push_back({text, caption, icon});
+    if (whileShown) whileShown();
   }
   std::vector<Message> messages;
+  // Runs while a box is "up", as a modal box would run its own event loop.
+  std::function<void()> whileShown;
 };
 
 // A picture loader answering every path with the same image (or none) and recording paths.

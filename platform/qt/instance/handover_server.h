@@ -5,7 +5,7 @@
 //
 //   HandOverServer server;
 //   QObject::connect(&server, &HandOverServer::openRequested, &frame,
-//                    [&](const QString& path) { server.SetResult(frame.OpenImageFile(path)); });
+//                    [&](const QString& path) { server.SetResult(true); /* open later */ });
 //   QObject::connect(&server, &HandOverServer::activateRequested, &frame,
 //                    [&] { server.SetResult(RaiseAndActivate(&frame)); });
 //   server.Listen(InstanceServerPath());

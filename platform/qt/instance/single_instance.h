@@ -18,8 +18,8 @@
 //      still starting), or the socket belongs to another user: sleep retryDelayMs and go to
 //      the next attempt.
 //   3. If the command line is not empty and has not been handed over yet: send the open
-//      request and wait for its answer, which the running instance gives after it has opened
-//      the file. Once answered, the command line counts as delivered and later attempts do
+//      request and wait for its answer, which the running instance gives as soon as it has
+//      received the request (it opens the file afterwards). Once answered, the command line counts as delivered and later attempts do
 //      not send it again (the file is never opened twice because activation failed).
 //   4. Send the activation request and wait for its answer. Success: return 1.
 //      Otherwise (refused, or the connection broke) sleep retryDelayMs and go to the next
