@@ -36,7 +36,11 @@ void MainFrame::PlaceWindow(bool full, bool repaint) {
       normalGeometry_ = geometry();
       showFullScreen();
     }
-  } else if (isFullScreen() || !isVisible()) {
+  } else if (isMinimized() || !isVisible()) {
+    // Minimised or hidden: the full-screen state goes, and the window stays out of sight
+    // (the toolkit keeps the flag while minimised; showing it would bring it back).
+    if (isFullScreen()) setWindowState(windowState() & ~Qt::WindowFullScreen);
+  } else if (isFullScreen()) {
     showNormal();
     // Back where the window was before, which at start is the screen's work area.
     if (normalGeometry_.isValid()) {

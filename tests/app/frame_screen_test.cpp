@@ -149,6 +149,26 @@ TEST(FrameScreen, DeactivationGivesTheDesktopBackUntilTheFrameIsActiveAgain) {
   EXPECT_FALSE(f.commandBar()->isHidden());
 }
 
+TEST(FrameScreen, DeactivationOfAMinimisedOrHiddenFullScreenWindowKeepsItOutOfSight) {
+  FrameHarness h;
+  MainFrame& f = h.Start(testing::SamplePath());
+  testing::ShowActive(f);
+  f.SetFullScreen(true);
+  ASSERT_TRUE(f.isFullScreen());
+
+  f.showMinimized();
+  f.OnActivate(false);
+  EXPECT_TRUE(f.isMinimized()) << "leaving full screen must not restore the window";
+  EXPECT_FALSE(f.isFullScreen());
+  EXPECT_TRUE(f.fullScreen()) << "only suspended";
+
+  f.OnActivate(true);
+  f.hide();
+  f.OnActivate(false);
+  EXPECT_FALSE(f.isVisible()) << "leaving full screen must not show a hidden window";
+  EXPECT_FALSE(f.isFullScreen());
+}
+
 TEST(FrameScreen, LowMemoryReleasesTheBitmapAndTheNextActivationReloadsIt) {
   FrameHarness h;
   MainFrame& f = h.Start(testing::SamplePath());
