@@ -29,7 +29,9 @@ void ShowPropertiesSheet(QWidget* owner, const document::Document& document,
   dialogs::ShowProperties(owner, snapshot);
 }
 
-void ShowRegistration(QWidget* owner) { dialogs::RunRegisterDialog(owner); }
+void ShowRegistration(QWidget* owner, std::string& programPath) {
+  dialogs::RunRegisterDialog(owner, programPath);
+}
 
 #else
 
@@ -38,7 +40,7 @@ void ShowPropertiesSheet(QWidget*, const document::Document&, const view::ImageV
   qWarning("ridgeview: the properties sheet is not part of this build");
 }
 
-void ShowRegistration(QWidget*) {
+void ShowRegistration(QWidget*, std::string&) {
   qWarning("ridgeview: the registration dialog is not part of this build");
 }
 

@@ -3,6 +3,8 @@
 // test replaced them through FrameDialogs).
 #pragma once
 
+#include <string>
+
 class QWidget;
 
 namespace ridgeview::document {
@@ -19,7 +21,8 @@ namespace ridgeview::app {
 void ShowPropertiesSheet(QWidget* owner, const document::Document& document,
                          const view::ImageView& view);
 
-// The file-type registration dialog, modal over `owner`.
-void ShowRegistration(QWidget* owner);
+// The file-type registration dialog, modal over `owner`, for the executable at
+// `programPath`; a Move in the dialog updates it.
+void ShowRegistration(QWidget* owner, std::string& programPath);
 
 }  // namespace ridgeview::app

@@ -191,6 +191,9 @@ class MainFrame : public QMainWindow {
   std::unique_ptr<UiStatePort> statePort_;
   std::unique_ptr<document::Document> document_;
 
+  // Where the executable is: taken from the system at start, updated when a registration
+  // moves it (the system keeps reporting the path the run started from).
+  std::string programPath_;
   bool fullScreen_ = false;
   bool imageReleased_ = false;
   bool closing_ = false;

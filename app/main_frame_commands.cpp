@@ -172,7 +172,10 @@ bool MainFrame::FrameCommand(int id) {
       OnToggleTitleBar();
       return true;
     case cmd::kRegister:
-      RunModal(dialogs_.registration ? dialogs_.registration : ShowRegistration);
+      RunModal(dialogs_.registration ? dialogs_.registration
+                                     : [this](QWidget* owner) {
+                                         ShowRegistration(owner, programPath_);
+                                       });
       return true;
     case cmd::kProperties:
       RunModal(dialogs_.properties ? dialogs_.properties

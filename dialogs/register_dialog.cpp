@@ -1,7 +1,6 @@
 #include "dialogs/register_dialog.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -129,8 +128,7 @@ int RunRegisterDialog(QWidget* owner, RegisterContext context) {
   return dialog.exec();
 }
 
-int RunRegisterDialog(QWidget* owner) {
-  const std::string programPath = QCoreApplication::applicationFilePath().toStdString();
+int RunRegisterDialog(QWidget* owner, std::string& programPath) {
   auto desktop = std::make_shared<platform::DesktopAssociations>(
       platform::DesktopAssociations::Options{{}, programPath, {}});
   std::shared_ptr<platform::Registry> userStore = platform::OpenUserRegistry();
@@ -143,7 +141,8 @@ int RunRegisterDialog(QWidget* owner) {
   context.messages = &messages;
   context.programPath = programPath;
   context.programFolder = ProgramFolder();
-  context.programReady = [desktop](const std::string& path) {
+  context.programReady = [desktop, &programPath](const std::string& path) {
+    programPath = path;
     desktop->SetProgramPath(path);
     // The entry must start the executable where it is now (it may just have moved).
     platform::InstallDesktopIntegration(path, platform::ResolveXdgDirs());

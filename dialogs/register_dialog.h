@@ -85,10 +85,12 @@ class RegisterDialog final : public QDialog {
 // Runs the dialog with the given services: Start, then modal unless cancelled.
 int RunRegisterDialog(QWidget* owner, RegisterContext context);
 
-// Runs the dialog for the running program: its path from the system (/proc/self/exe), the
-// user's registry with HKEY_CLASSES_ROOT answered by the desktop's associations, message
-// boxes, and Ridgeview's desktop entry and WSQ type installed or refreshed for the path the
-// executable has once the start is over.
-int RunRegisterDialog(QWidget* owner);
+// Runs the dialog for the running program, whose executable is at `programPath`: the user's
+// registry with HKEY_CLASSES_ROOT answered by the desktop's associations, message boxes, and
+// Ridgeview's desktop entry and WSQ type installed or refreshed for the path the executable
+// has once the start is over. A Move updates `programPath`: the caller keeps it for the rest
+// of the run, since the system's own record of the program's path is taken once at start and
+// goes stale when the executable moves.
+int RunRegisterDialog(QWidget* owner, std::string& programPath);
 
 }  // namespace ridgeview::dialogs

@@ -2,7 +2,9 @@
 // portrait and landscape layouts, and clicks taking effect at once.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QPushButton>
@@ -174,6 +176,57 @@ TEST_F(RegisterDialogTest, AfterAMoveTheNewPathIsRegistered) {
                                            platform::KeyDisposition::OpenExisting);
   EXPECT_EQ(ReadStringValue(*key, ""), program + " %1");
   EXPECT_TRUE(std::filesystem::is_symlink(elsewhere));
+}
+
+// Registration for the running program, twice in one run: the first moves the executable
+// into the program folder, the second must start from there and show the boxes at once.
+TEST(ProgramRegistration, ASecondRegistrationAfterAMoveShowsTheBoxesAtOnce) {
+  const std::string programFolder = testing::TestRoot() + "/home/.local/bin";
+  const std::string start = testing::TestRoot() + "/opt/twice/ridgeview";
+  std::filesystem::remove(programFolder + "/ridgeview");
+  testing::WriteFile(start, "#!/bin/sh\n", true);
+
+  // Answers each modal dialog as it comes up, and notes what it was.
+  std::vector<std::string> seen;
+  QTimer driver;
+  QObject::connect(&driver, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) return;
+    const auto dismiss = [modal] {
+      if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+        dialog->reject();
+      } else {
+        modal->close();
+      }
+    };
+    if (seen.size() > 8) {  // going round in circles: give up
+      dismiss();
+      return;
+    }
+    if (auto* move = qobject_cast<MoveDialog*>(modal)) {
+      seen.push_back("move");
+      move->MoveButton()->click();
+    } else if (auto* registration = qobject_cast<RegisterDialog*>(modal)) {
+      seen.push_back(registration->Box(1000)->text().isEmpty() ? "empty boxes" : "boxes");
+      registration->accept();
+    } else {
+      seen.push_back("other: " + modal->windowTitle().toStdString());
+      dismiss();
+    }
+  });
+  driver.start(20);
+
+  std::string programPath = start;
+  EXPECT_EQ(RunRegisterDialog(nullptr, programPath), QDialog::Accepted);
+  EXPECT_EQ(seen, (std::vector<std::string>{"move", "boxes"}));
+  EXPECT_EQ(programPath, programFolder + "/ridgeview");
+  EXPECT_TRUE(std::filesystem::is_symlink(start));
+
+  seen.clear();
+  EXPECT_EQ(RunRegisterDialog(nullptr, programPath), QDialog::Accepted);
+  EXPECT_EQ(seen, (std::vector<std::string>{"boxes"}));
+  EXPECT_EQ(programPath, programFolder + "/ridgeview");
+  driver.stop();
 }
 
 }  // namespace
