@@ -4,7 +4,11 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QString>
+#include <QtGlobal>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -77,5 +81,45 @@ std::string DisplayProblem(const EnvLookup& lookup, const std::string& x11Socket
 std::string DisplayProblem() {
   return DisplayProblem([](const char* name) { return std::getenv(name); });
 }
+
+std::string DisplayLostProblem(const EnvLookup& lookup) {
+  if (IsSet(lookup, "QT_QPA_PLATFORM")) {
+    return std::string("cannot start the window system \"") + lookup("QT_QPA_PLATFORM") + "\"";
+  }
+  if (IsSet(lookup, "WAYLAND_DISPLAY")) {
+    return std::string("cannot connect to the Wayland display \"") + lookup("WAYLAND_DISPLAY") +
+           "\"";
+  }
+  const std::string display = IsSet(lookup, "DISPLAY") ? lookup("DISPLAY") : "";
+  return "cannot connect to the X display \"" + display +
+         "\": the X server refused or dropped the connection";
+}
+
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+void GuardHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type != QtFatalMsg) {
+    if (previousHandler != nullptr) {
+      previousHandler(type, context, message);
+    } else {
+      std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    }
+    return;
+  }
+  const std::string problem =
+      DisplayLostProblem([](const char* name) { return std::getenv(name); });
+  std::fprintf(stderr, "ridgeview: %s\n", problem.c_str());
+  std::fflush(stderr);
+  // Nothing of the program has started yet: no settings, no lock file to keep consistent.
+  std::_Exit(kExitStatusNoDisplay);
+}
+
+}  // namespace
+
+void BeginDisplayGuard() { previousHandler = qInstallMessageHandler(GuardHandler); }
+
+void EndDisplayGuard() { qInstallMessageHandler(previousHandler); }
 
 }  // namespace ridgeview::app

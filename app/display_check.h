@@ -28,4 +28,16 @@ std::string DisplayProblem(const EnvLookup& lookup,
 // The same for the process environment.
 std::string DisplayProblem();
 
+// What to tell the user when the toolkit could not open the display after DisplayProblem
+// found it usable (a server starting or stopping, a remote display that refuses): in the
+// words of the check, for the display the environment names.
+std::string DisplayLostProblem(const EnvLookup& lookup);
+
+// Makes a fatal failure of the toolkit while it opens the display end the process with
+// kExitStatusNoDisplay and DisplayLostProblem's message, instead of an abort with a core
+// file. Call before constructing the QApplication; EndDisplayGuard() once it exists (later
+// fatal messages are the toolkit's own again).
+void BeginDisplayGuard();
+void EndDisplayGuard();
+
 }  // namespace ridgeview::app

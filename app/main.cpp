@@ -29,7 +29,9 @@ int main(int argc, char** argv) {
   const QString workingDirectory = QDir::currentPath();
 
   int toolkitArgc = 1;
+  ridgeview::app::BeginDisplayGuard();
   QApplication application(toolkitArgc, argv);
+  ridgeview::app::EndDisplayGuard();
   QApplication::setApplicationName("Ridgeview");
   QApplication::setApplicationVersion("1.3");
 

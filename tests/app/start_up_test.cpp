@@ -2,13 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstring>
+#include <thread>
 #include <map>
 #include <string>
 
@@ -74,6 +77,78 @@ TEST(DisplayCheck, SaysWhyNoWindowCanBeShown) {
   EXPECT_EQ(DisplayProblem(Env({{"DISPLAY", "unix:7319"}}), sockets), "");
   // Malformed numbers are not local displays.
   EXPECT_EQ(DisplayProblem(Env({{"DISPLAY", ":x"}}), sockets), "");
+}
+
+// An X server that accepts connections and drops them at once, as one that is starting or
+// stopping does: the display check passes (something listens), the toolkit then fails.
+class DroppingXServer {
+ public:
+  DroppingXServer() {
+    for (int number = 7400; number < 7500 && fd_ < 0; ++number) {
+      const std::string name = "/tmp/.X11-unix/X" + std::to_string(number);
+      sockaddr_un address{};
+      address.sun_family = AF_UNIX;
+      std::memcpy(address.sun_path + 1, name.data(), name.size());  // abstract name
+      const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+      if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+          ::listen(fd, 8) == 0) {
+        fd_ = fd;
+        display_ = ":" + std::to_string(number);
+      } else if (fd >= 0) {
+        ::close(fd);
+      }
+    }
+    if (fd_ >= 0) {
+      thread_ = std::thread([fd = fd_] {
+        for (;;) {
+          const int client = ::accept(fd, nullptr, nullptr);
+          if (client < 0) return;  // the listening socket was shut down
+          ::close(client);
+        }
+      });
+    }
+  }
+  ~DroppingXServer() {
+    if (fd_ < 0) return;
+    ::shutdown(fd_, SHUT_RDWR);
+    thread_.join();
+    ::close(fd_);
+  }
+  const std::string& display() const { return display_; }
+
+ private:
+  int fd_ = -1;
+  std::string display_;
+  std::thread thread_;
+};
+
+TEST(StartUp, ADisplayLostAfterTheCheckEndsWithStatusTwoAndAMessageNotAnAbort) {
+  DroppingXServer server;
+  ASSERT_FALSE(server.display().empty());
+  ASSERT_EQ(DisplayProblem(Env({{"DISPLAY", server.display()}})), "");
+
+  QTemporaryDir home;
+  QProcess viewer;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("QT_QPA_PLATFORM");
+  env.remove("WAYLAND_DISPLAY");
+  env.insert("DISPLAY", QString::fromStdString(server.display()));
+  env.insert("XAUTHORITY", "/dev/null");
+  env.insert("HOME", home.path());
+  env.insert("RIDGEVIEW_CONFIG_DIR", home.path() + "/config");
+  env.insert("XDG_RUNTIME_DIR", home.path());
+  viewer.setProcessEnvironment(env);
+  viewer.start(QStringLiteral(RIDGEVIEW_BINARY_DIR "/bin/ridgeview"), {});
+  ASSERT_TRUE(viewer.waitForFinished(20000));
+  const std::string errors = viewer.readAllStandardError().toStdString();
+  EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit) << errors;
+  EXPECT_EQ(viewer.exitCode(), kExitStatusNoDisplay) << errors;
+  EXPECT_NE(errors.find("ridgeview: cannot connect to the X display \"" + server.display() +
+                        "\""),
+            std::string::npos)
+      << errors;
+  EXPECT_EQ(errors.find("no X server answers"), std::string::npos) << "the check itself passed";
 }
 
 TEST(RunApp, ExitEndsTheLoopWithCodeOneAfterStoringTheSettings) {
