@@ -158,6 +158,24 @@ TEST(FrameSettings, StoredZoomAndScrollPointReopenTheSameRegion) {
   EXPECT_EQ(again.imagePath, s.imagePath);
 }
 
+TEST(FrameSettings, StoredZoomOfATrackbarPositionRestoresThatPosition) {
+  // 1.16 * 100 is 115.99999...: the slider must still stand at 116, so that the first Right
+  // key moves the zoom on to 1.17.
+  FrameHarness h;
+  settings::ViewSettings s;
+  s.imagePath = BigImage(h);
+  s.zoom = 1.16;
+  Store(s);
+
+  MainFrame& f = h.Start();
+  EXPECT_EQ(f.zoomTrack()->value(), 116);
+  EXPECT_EQ(f.view()->core().State().zoomTrack.Position(), 116);
+  testing::ShowActive(f);
+  testing::PressKey(f, Qt::Key_Right);
+  EXPECT_EQ(f.zoomTrack()->value(), 117);
+  EXPECT_EQ(f.titleBar()->title().right, "Zoom: 1.17");
+}
+
 TEST(FrameSettings, StaleImagePathShowsNoImageAndIsForgotten) {
   FrameHarness h;
   settings::ViewSettings s;

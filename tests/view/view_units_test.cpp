@@ -54,9 +54,20 @@ TEST(ViewUnits, DegenerateZoomNeverLeavesTheIntRange) {
 TEST(ViewUnits, TrackbarPositionAndZoom) {
   EXPECT_EQ(TrackbarPositionFromZoom(1.0), 100);
   EXPECT_EQ(TrackbarPositionFromZoom(2.5), 250);
-  EXPECT_EQ(TrackbarPositionFromZoom(1.15), 114);  // 1.15 * 100 is just below 115
+  // 1.15 * 100 and 1.16 * 100 are just below 115 and 116: a product that close to a whole
+  // number is that position, not the one below it.
+  EXPECT_EQ(TrackbarPositionFromZoom(1.15), 115);
+  EXPECT_EQ(TrackbarPositionFromZoom(1.16), 116);
   EXPECT_EQ(ZoomFromTrackbarPosition(250), 2.5);
   EXPECT_EQ(ZoomFromTrackbarPosition(208), 2.08);
+  // Every position's zoom (as the settings store it) comes back to that position.
+  for (std::int32_t p = 100; p <= 2000; ++p) {
+    EXPECT_EQ(TrackbarPositionFromZoom(ZoomFromTrackbarPosition(p)), p) << p;
+  }
+  // Zooms between positions still truncate.
+  EXPECT_EQ(TrackbarPositionFromZoom(1.159), 115);
+  EXPECT_EQ(TrackbarPositionFromZoom(1.1599999), 115);
+  EXPECT_EQ(TrackbarPositionFromZoom(3e9), std::numeric_limits<std::int32_t>::max());
 }
 
 TEST(ViewText, ZoomHasTwoDecimalsRoundedLikePrintf) {

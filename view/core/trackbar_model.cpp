@@ -1,6 +1,7 @@
 #include "view/core/trackbar_model.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "view/core/view_units.h"
 
@@ -61,6 +62,13 @@ double ZoomFromTrackbarPosition(std::int32_t position) {
   return static_cast<double>(position) * 0.01;
 }
 
-std::int32_t TrackbarPositionFromZoom(double zoom) { return TruncToInt32(zoom * 100.0); }
+std::int32_t TrackbarPositionFromZoom(double zoom) {
+  const double scaled = zoom * 100.0;
+  // A zoom stored from a position (1.16) multiplies back to just below it (115.99999...):
+  // within 1e-9 of a whole number the product is that number, else it truncates.
+  const double nearest = std::round(scaled);
+  if (std::fabs(scaled - nearest) <= 1e-9) return TruncToInt32(nearest);
+  return TruncToInt32(scaled);
+}
 
 }  // namespace ridgeview::view

@@ -71,7 +71,8 @@ class TrackbarModel {
 // The zoom a trackbar position stands for: position * 0.01, in double precision.
 double ZoomFromTrackbarPosition(std::int32_t position);
 
-// The trackbar position for a zoom: trunc(zoom * 100.0), saturated to the 32-bit range.
+// The trackbar position for a zoom: trunc(zoom * 100.0), saturated to the 32-bit range; a
+// product within 1e-9 of a whole number is taken as that number (1.16 * 100 is 115.99999...).
 std::int32_t TrackbarPositionFromZoom(double zoom);
 
 }  // namespace ridgeview::view
