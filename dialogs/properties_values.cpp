@@ -49,10 +49,21 @@ FileFacts ReadFileFacts(const std::string& path) {
       statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
     return facts;
   }
-  facts.found = true;
-  facts.size = info.stx_size;
+  facts = FactsFromStatx(info);
   facts.readOnly = access(path.c_str(), W_OK) != 0 ||
                    !UserWriteBit(info.stx_mode, info.stx_uid, info.stx_gid);
+  return facts;
+}
+
+FileFacts FactsFromStatx(const struct statx& info) {
+  FileFacts facts;
+  facts.found = true;
+  facts.size = info.stx_size;
+  const auto flag = [&info](std::uint64_t attribute) {
+    return (info.stx_attributes_mask & attribute) != 0 && (info.stx_attributes & attribute) != 0;
+  };
+  facts.encrypted = flag(STATX_ATTR_ENCRYPTED);
+  facts.compressed = flag(STATX_ATTR_COMPRESSED);
   facts.created = (info.stx_mask & STATX_BTIME) != 0 ? info.stx_btime.tv_sec
                                                      : info.stx_ctime.tv_sec;
   return facts;
@@ -65,7 +76,13 @@ std::string FileSizeText(const FileFacts& facts) {
 }
 
 std::string AttributesText(const FileFacts& facts) {
-  return facts.found && facts.readOnly ? "Read-only" : std::string();
+  if (!facts.found) return {};
+  std::string text;
+  if (facts.encrypted) text += "Encrypted, ";
+  if (facts.compressed) text += "Compressed, ";
+  if (facts.readOnly) text += "Read-only";
+  if (text.ends_with(", ")) text.resize(text.size() - 2);
+  return text;
 }
 
 std::string SizeText(std::int32_t width, std::int32_t height) {
@@ -97,7 +114,7 @@ std::uint32_t ColourCount(const document::ImageHeader& header, bool wsqOrigin) {
     case 24:
       return 16777216u;
     case 32:
-      return header.compression == document::kCompressionBitFields ? 16777216u : 0u;
+      return 16777216u;
     default:
       return 0;
   }

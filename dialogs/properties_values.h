@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+struct statx;
+
 #include "document/image.h"
 
 namespace ridgeview::dialogs {
@@ -25,6 +27,8 @@ struct FileFacts {
   bool found = false;
   std::uint64_t size = 0;
   bool readOnly = false;
+  bool encrypted = false;   // the file system stores it encrypted (statx attribute)
+  bool compressed = false;  // the file system stores it compressed (statx attribute)
   // Seconds since the epoch of the file's birth where the file system records one (statx),
   // else of its last status change; none when the file was not found.
   std::optional<std::int64_t> created;
@@ -35,11 +39,15 @@ struct FileFacts {
 // apply to the user (owner, group or other) have no write bit, which also covers the
 // superuser, whom access() never refuses.
 FileFacts ReadFileFacts(const std::string& path);
+// The facts in a statx record of a found file; readOnly is left to the caller (it needs the
+// path). An attribute counts only where the file system reports it (stx_attributes_mask).
+FileFacts FactsFromStatx(const struct statx& info);
 
 // Size: the low 32 bits of the size as a signed decimal number; "0" when not found.
 std::string FileSizeText(const FileFacts& facts);
-// Attributes: "Read-only" for a read-only file, else empty (also when not found). The other
-// attributes of the list (encrypted, compressed, archive) have no Linux counterpart.
+// Attributes: "Encrypted, ", "Compressed, " and "Read-only" in that order for the file's
+// flags, with a trailing ", " removed; empty when not found. The archive flag has no Linux
+// counterpart.
 std::string AttributesText(const FileFacts& facts);
 
 // Image and View pages.
@@ -51,8 +59,8 @@ std::string ZoomText(double zoom);
 
 // The colour count shown for an image: 256 for a WSQ image; else 2 for 1 bit, colours used
 // (or 2^depth when 0) for 2, 4 and 8 bits, 32768 for 16 bits with bit fields, 65536 for 16
-// bits without, 16777216 for 24 bits and for 32 bits with bit fields, and 0 for 32 bits
-// without bit fields (2^32 does not fit the number shown).
+// bits without, and 16777216 for 24 and 32 bits (32-bit pixels without bit fields hold 8
+// bits per channel and an alpha or unused byte: the same colours as 24 bits).
 std::uint32_t ColourCount(const document::ImageHeader& header, bool wsqOrigin);
 
 struct ImagePageTexts {

@@ -8,6 +8,9 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
+#include <fstream>
+
 #include "dialogs/properties_pages.h"
 #include "dialogs/properties_sheet.h"
 #include "dialogs/properties_values.h"
@@ -169,7 +172,7 @@ TEST(PropertiesValues, ColourCountsAndHeaderTexts) {
   header.compression = 0;
   EXPECT_EQ(ColourCount(header, false), 65536u);
   header.bitsPerPixel = 32;
-  EXPECT_EQ(ColourCount(header, false), 0u);  // 2^32 does not fit
+  EXPECT_EQ(ColourCount(header, false), 16777216u);  // 8 bits a channel, plus alpha
   header.compression = document::kCompressionBitFields;
   EXPECT_EQ(ColourCount(header, false), 16777216u);
   EXPECT_EQ(ColourCount(header, true), 256u);
@@ -189,12 +192,46 @@ TEST(PropertiesValues, FileTextsAndSizes) {
   EXPECT_EQ(FileSizeText(facts), "5");
   facts.size = 0xFFFFFFFFull;
   EXPECT_EQ(FileSizeText(facts), "-1");
+  EXPECT_EQ(AttributesText(facts), "");
+  facts.readOnly = true;
+  EXPECT_EQ(AttributesText(facts), "Read-only");
+  facts.encrypted = true;
+  EXPECT_EQ(AttributesText(facts), "Encrypted, Read-only");
+  facts.compressed = true;
+  EXPECT_EQ(AttributesText(facts), "Encrypted, Compressed, Read-only");
+  facts.readOnly = false;
+  EXPECT_EQ(AttributesText(facts), "Encrypted, Compressed");  // trailing ", " removed
+  facts.found = false;
+  EXPECT_EQ(AttributesText(facts), "");
   EXPECT_EQ(ZoomText(0.125), "0.12");
   EXPECT_EQ(SizeText(-1, 7), "(h) -1 x (v) 7");
   EXPECT_EQ(CreatedText(std::nullopt, QLocale::c()), "");
   const QString created = CreatedText(0, QLocale(QLocale::English, QLocale::UnitedStates));
   EXPECT_EQ(created.count(QStringLiteral("  ")), 1);
   EXPECT_EQ(created.count(QLatin1Char(':')), 1) << created.toStdString();  // no seconds
+}
+
+TEST(PropertiesValues, FileSystemAttributesCountOnlyWhereTheFileSystemReportsThem) {
+  struct statx info {};
+  info.stx_size = 12;
+  info.stx_attributes = STATX_ATTR_COMPRESSED | STATX_ATTR_ENCRYPTED;
+  info.stx_attributes_mask = STATX_ATTR_COMPRESSED;  // encryption not supported here
+  FileFacts facts = FactsFromStatx(info);
+  EXPECT_TRUE(facts.found);
+  EXPECT_EQ(facts.size, 12u);
+  EXPECT_TRUE(facts.compressed);
+  EXPECT_FALSE(facts.encrypted);
+  EXPECT_EQ(AttributesText(facts), "Compressed");
+  info.stx_attributes_mask |= STATX_ATTR_ENCRYPTED;
+  EXPECT_EQ(AttributesText(FactsFromStatx(info)), "Encrypted, Compressed");
+
+  // A real file on this file system: no attribute it does not report.
+  const std::string path = ::testing::TempDir() + "/attributes.bin";
+  { std::ofstream(path) << "x"; }
+  facts = ReadFileFacts(path);
+  EXPECT_TRUE(facts.found);
+  EXPECT_EQ(AttributesText(facts), facts.compressed ? "Compressed" : "");
+  std::remove(path.c_str());
 }
 
 TEST(Thumbnail, OutlineIsClippedAndEmptyRectanglesDrawNothing) {
