@@ -7,11 +7,14 @@ bomb="$2"
 out="${TMPDIR:-/tmp}/frame-bomb-$$.pgm"
 report="${TMPDIR:-/tmp}/frame-bomb-$$.time"
 [ "$(wc -c < "$bomb")" -lt 200 ] || { echo "FAIL: the bomb file is not under 200 bytes"; exit 1; }
-if [ ! -x /usr/bin/time ]; then
-  echo "SKIP frame_bomb: /usr/bin/time is not installed"
-  exit 0
+time_tool=${RIDGEVIEW_TIME_TOOL:-/usr/bin/time}  # GNU time, for the peak memory
+if [ ! -x "$time_tool" ]; then
+  # 77 tells CTest the check was skipped; in CI a missing tool is a failure of the set-up.
+  echo "SKIP frame_bomb: $time_tool is not installed"
+  [ "${CI:-}" = "true" ] && exit 1
+  exit 77
 fi
-/usr/bin/time -v -o "$report" "$tool" decode "$bomb" "$out" 2> "$report.err"
+"$time_tool" -v -o "$report" "$tool" decode "$bomb" "$out" 2> "$report.err"
 status=$?
 rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$report")
 rm -f "$report"
