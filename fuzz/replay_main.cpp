@@ -1,6 +1,7 @@
 // Runs a fuzz target's entry point over saved inputs without libFuzzer, so that the seed
 // corpus and every kept crash reproducer run as ordinary tests. Arguments are files or
-// folders (folders are read recursively; README files are skipped).
+// folders (folders are read recursively; README files are skipped); an argument that names
+// nothing fails the run.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -48,6 +49,10 @@ int main(int argc, char** argv) {
     } else if (fs::exists(arg)) {
       failures += run_file(arg);
       ++count;
+    } else {
+      // A corpus that is not there would make the run pass without testing anything.
+      std::fprintf(stderr, "replay: no such file or folder: %s\n", arg.c_str());
+      ++failures;
     }
   }
   std::fprintf(stderr, "replay: %zu inputs\n", count);
