@@ -7,8 +7,8 @@
 // stores them when it closes.
 //
 // Commands are integers (document/command_ids.h) routed by OnCommand in a fixed order: the
-// frame's own handlers first, then the view's (ScrollBars is marked by the frame and then
-// toggled by the view; Copy goes through the view's content to the clipboard).
+// frame's own handlers first, then the view's (Copy goes through the view's content to the
+// clipboard). ScrollBars is the frame's: it toggles the view's bars and marks the result.
 //
 // Ownership: the frame owns its widgets, the Document and the adapters the Document talks
 // to. The services in FrameServices are borrowed and must outlive the frame.
@@ -156,7 +156,6 @@ class MainFrame : public QMainWindow {
   void OnOpen();
   void OnSave();
   void OnToggleTitleBar();
-  void OnClose();
   // Runs a modal dialog with full screen suspended around it.
   void RunModal(const std::function<void(QWidget*)>& dialog);
   void ShowProperties(QWidget* owner);

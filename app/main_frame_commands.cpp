@@ -165,9 +165,9 @@ bool MainFrame::FrameCommand(int id) {
       SetFullScreen(!fullScreen_);
       return true;
     case cmd::kScrollBars:
-      // Marked here, toggled by the view: the mark is the state the view is about to take.
-      ui_.SetCheck(cmd::kScrollBars, !view_->scrollBarsOn());
-      return false;
+      view_->ToggleScrollBars();
+      ui_.SetCheck(cmd::kScrollBars, view_->scrollBarsOn());
+      return true;
     case cmd::kTitleBar:
       OnToggleTitleBar();
       return true;
@@ -191,7 +191,9 @@ bool MainFrame::FrameCommand(int id) {
       OnSave();
       return true;
     case cmd::kClose:
-      OnClose();
+      // "Stop viewing current image": the document empties itself and disables the commands
+      // that need an image.
+      document_->ClearImage();
       return true;
     case cmd::kPaste:
       document_->PasteImage();
@@ -207,9 +209,6 @@ bool MainFrame::FrameCommand(int id) {
 
 bool MainFrame::ViewCommand(int id) {
   switch (id) {
-    case cmd::kScrollBars:
-      view_->ToggleScrollBars();
-      return true;
     case cmd::kCopy:
       document_->CopyImage();
       return true;
@@ -239,14 +238,6 @@ void MainFrame::OnSave() {
   if (choice) document_->SaveImage(choice->path, choice->filterIndex);
 }
 
-void MainFrame::OnClose() {
-  // "Stop viewing current image": the document is emptied, and with it go the commands that
-  // need an image (Save or Copy with nothing shown would only fail).
-  document_->ClearImage();
-  for (int id : {cmd::kZoomTrack, cmd::kSave, cmd::kCopy, cmd::kProperties}) {
-    ui_.Enable(id, false);
-  }
-}
 
 void MainFrame::ShowProperties(QWidget* owner) {
   ShowPropertiesSheet(owner, *document_, *view_);

@@ -203,10 +203,10 @@ bool Document::OpenImageFile(const std::string& path, double zoom, int x, int y)
   if (loaded) {
     imagePath_ = path;
     view_.SetImage(std::move(image), DisplayNameForPath(path), zoom, x, y);
+    EnableImageCommands(true);
   } else {
     ClearImage();
   }
-  EnableImageCommands(loaded);
   return loaded;
 }
 
@@ -214,6 +214,7 @@ void Document::ClearImage() {
   imagePath_.clear();
   wsqOrigin_ = false;
   view_.SetImage(nullptr, std::nullopt, 1.0, -1, -1);
+  EnableImageCommands(false);
 }
 
 void Document::ReloadImage() {
@@ -222,7 +223,6 @@ void Document::ReloadImage() {
     return;
   }
   ClearImage();
-  EnableImageCommands(false);
 }
 
 }  // namespace ridgeview::document

@@ -87,7 +87,8 @@ class Document {
   bool OpenImageFile(const std::string& path, double zoom, int x, int y);
 
   // Empties the document: no path, not from WSQ, the view shows no image at zoom 1.0,
-  // centred. The command states are left to the caller.
+  // centred, and the four image commands (Zoom Track, Save, Copy, Properties) are disabled:
+  // with nothing shown they could only fail.
   void ClearImage();
 
   // Loads `imagePath` again after the frame released the view's bitmap for memory, and puts

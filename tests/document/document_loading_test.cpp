@@ -105,6 +105,17 @@ TEST_F(DocumentTest, FailedOpenClearsTheDocumentAndDisablesCommands) {
   ExpectImageCommands(false);
 }
 
+TEST_F(DocumentTest, ClearImageEmptiesTheDocumentAndDisablesTheImageCommands) {
+  ASSERT_TRUE(document.OpenImageFile(WriteWsq("shown.wsq"), 1.0, -1, -1));
+  ExpectImageCommands(true);
+  document.ClearImage();
+  EXPECT_EQ(document.imagePath(), "");
+  EXPECT_FALSE(document.wsqOrigin());
+  EXPECT_FALSE(view.bitmap);
+  ExpectImageCommands(false);
+  EXPECT_TRUE(messages.messages.empty());
+}
+
 TEST_F(DocumentTest, EmptyPathFailsWithoutMessage) {
   EXPECT_FALSE(document.OpenImageFile("", 1.0, -1, -1));
   EXPECT_TRUE(messages.messages.empty());
