@@ -12,7 +12,7 @@
 
 #include "app/display_check.h"
 #include "app/run_app.h"
-#include "platform/qt/desktop/desktop_install.h"
+#include "platform/desktop/desktop_install.h"
 #include "platform/qt/instance/command_line.h"
 #include "platform/qt/instance/exit_status.h"
 #include "platform/qt/instance/single_instance.h"

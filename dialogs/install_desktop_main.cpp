@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/qt/desktop/desktop_install.h"
+#include "platform/desktop/desktop_install.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "dialogs/program_location.h"
 #include "dialogs/registration.h"
 #include "platform/qt/desktop/desktop_associations.h"
-#include "platform/qt/desktop/desktop_install.h"
+#include "platform/desktop/desktop_install.h"
 #include "platform/qt/services/file_type_info.h"
 #include "platform/qt/services/qt_message_service.h"
 #include "platform/registry/hive_router.h"

@@ -5,7 +5,7 @@
 #include <new>
 #include <system_error>
 
-#include "document/atomic_file.h"
+#include "base/atomic_file.h"
 #include "document/byte_order.h"
 #include "document/dib_reader.h"
 #include "document/pixel_convert.h"
@@ -60,7 +60,7 @@ bool WriteBmpFile(std::span<const std::uint8_t> rows, std::int32_t width, std::i
                   std::uint16_t bitsPerPixel, const std::filesystem::path& path) {
   const std::optional<std::vector<std::uint8_t>> file =
       EncodeBmpFile(rows, width, height, bitsPerPixel);
-  return file && WriteFileAtomically(path, *file);
+  return file && base::WriteFileAtomically(path, *file);
 }
 
 std::optional<std::vector<std::uint8_t>> ImageToBmpFile(const Image& image) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "codec/wsq/wsq.h"
-#include "document/atomic_file.h"
+#include "base/atomic_file.h"
 #include "codec/common/codec_memory.h"
 #include "document/bmp_file.h"
 #include "document/clipboard_dib.h"
@@ -51,7 +51,7 @@ bool Document::SaveImage(const std::string& path, int filterIndex) {
     // user is told that nothing was saved.
     written = codec::wsq_encode_1(encoded, &length, kSaveBitRate, gray->data(), width, height,
                                   kSaveDepth, kSavePpi, "") == 0 &&
-              WriteFileAtomically(path, std::span<const std::uint8_t>(encoded.get(), length));
+              base::WriteFileAtomically(path, std::span<const std::uint8_t>(encoded.get(), length));
     codec::codec_release_cached_memory();
   } else {
     written = WriteBmpFile(rgb->pixels, width, height, 24, path);

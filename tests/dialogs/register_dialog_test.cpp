@@ -16,7 +16,7 @@
 #include "dialogs/dialogs_test_support.h"
 #include "document/testing/recording_ports.h"
 #include "platform/qt/desktop/desktop_associations.h"
-#include "platform/qt/desktop/desktop_install.h"
+#include "platform/desktop/desktop_install.h"
 #include "platform/registry/hive_router.h"
 #include "platform/registry/memory_registry.h"
 

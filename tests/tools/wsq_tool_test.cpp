@@ -153,14 +153,14 @@ int FailingFsync(int) {
 }
 
 TEST_F(WsqTool, StagedOutputsAreAllCommittedAndFailedCommitsNamed) {
-  document::AtomicWriteOps noSync = document::DefaultAtomicWriteOps();
+  base::AtomicWriteOps noSync = base::DefaultAtomicWriteOps();
   noSync.fsync = FailingFsync;
   constexpr std::size_t kJobs = 40;
   const std::vector<JobResult> results = RunJobs(kJobs, 3, [&](std::size_t i) {
     JobResult r;
     const std::vector<std::uint8_t> bytes(100 + i, static_cast<std::uint8_t>(i));
     const fs::path out = dir_ / "out" / ("f" + std::to_string(i));
-    EXPECT_TRUE(r.output.Stage(out, bytes, i % 10 == 7 ? noSync : document::DefaultAtomicWriteOps()));
+    EXPECT_TRUE(r.output.Stage(out, bytes, i % 10 == 7 ? noSync : base::DefaultAtomicWriteOps()));
     r.commit_failure = "job " + std::to_string(i) + ": ";
     return r;
   });

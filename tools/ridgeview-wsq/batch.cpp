@@ -29,7 +29,7 @@ class Committer {
     ready_.notify_all();
     for (auto& t : pool_) t.join();
     // Makes the renames durable: each folder written to is synced once, after all commits.
-    for (const auto& folder : folders_) document::SyncFolderToDisk(folder);
+    for (const auto& folder : folders_) base::SyncFolderToDisk(folder);
   }
   void Add(std::size_t job) {
     {

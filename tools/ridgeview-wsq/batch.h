@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "document/atomic_file.h"
+#include "base/atomic_file.h"
 
 namespace ridgeview::tools {
 
@@ -17,7 +17,7 @@ struct JobResult {
   // An output written but not yet flushed to the disk and put in place; RunJobs commits it
   // on a thread of its own. If that fails, the job fails with `commit_failure` followed by
   // the system's reason and a line end.
-  document::StagedFile output;
+  base::StagedFile output;
   std::string commit_failure;
 
   static JobResult Failed(std::string messages) {

@@ -10,7 +10,7 @@
 
 #include "codec/common/codec_memory.h"
 #include "codec/wsq/wsq.h"
-#include "document/atomic_file.h"
+#include "base/atomic_file.h"
 #include "tools/ridgeview-wsq/batch.h"
 #include "tools/ridgeview-wsq/gray_image_io.h"
 #include "tools/ridgeview-wsq/wsq_info.h"
@@ -148,7 +148,7 @@ JobResult write_output(const std::string& in, const std::string& out,
                        std::span<const std::uint8_t> bytes) {
   const std::string why = "ridgeview-wsq: " + in + ": cannot write " + out + ": ";
   JobResult r;
-  if (!r.output.Stage(out, bytes, document::DefaultAtomicWriteOps())) {
+  if (!r.output.Stage(out, bytes, base::DefaultAtomicWriteOps())) {
     return JobResult::Failed(why + std::strerror(errno) + "\n");
   }
   r.commit_failure = why;

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/qt/desktop/association_store.h"
-#include "platform/qt/desktop/default_application.h"
+#include "platform/desktop/association_store.h"
+#include "platform/desktop/default_application.h"
 #include "platform/registry/registry_names.h"
 
 namespace ridgeview::platform {

@@ -40,7 +40,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/qt/desktop/xdg_dirs.h"
+#include "platform/desktop/xdg_dirs.h"
 #include "platform/registry/registry.h"
 
 namespace ridgeview::platform {

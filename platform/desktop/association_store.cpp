@@ -1,15 +1,15 @@
-#include "platform/qt/desktop/association_store.h"
+#include "platform/desktop/association_store.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
 
-#include "document/atomic_file.h"
-#include "platform/qt/desktop/default_application.h"
-#include "platform/qt/desktop/desktop_entry.h"
-#include "platform/qt/desktop/desktop_install.h"
-#include "platform/qt/desktop/mimeapps_list.h"
+#include "base/atomic_file.h"
+#include "platform/desktop/default_application.h"
+#include "platform/desktop/desktop_entry.h"
+#include "platform/desktop/desktop_install.h"
+#include "platform/desktop/mimeapps_list.h"
 
 namespace ridgeview::platform {
 namespace {
@@ -26,7 +26,7 @@ bool WriteText(const std::string& path, const std::string& text) {
   std::error_code ec;
   fs::create_directories(fs::path(path).parent_path(), ec);
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-  return document::WriteFileAtomically(path, {bytes, text.size()});
+  return base::WriteFileAtomically(path, {bytes, text.size()});
 }
 
 // The user's mimeapps.list: its text, empty when it does not exist. False when it exists

@@ -3,9 +3,9 @@
 
 #include "dialogs/registration.h"
 #include "dialogs/dialogs_test_support.h"
-#include "platform/qt/desktop/association_store.h"
+#include "platform/desktop/association_store.h"
 #include "platform/qt/desktop/desktop_associations.h"
-#include "platform/qt/desktop/desktop_install.h"
+#include "platform/desktop/desktop_install.h"
 
 namespace ridgeview::platform {
 namespace {

@@ -1,10 +1,10 @@
-#include "platform/qt/desktop/default_application.h"
+#include "platform/desktop/default_application.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
-#include "platform/qt/desktop/mimeapps_list.h"
+#include "platform/desktop/mimeapps_list.h"
 
 namespace ridgeview::platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/qt/desktop/run_tool.h"
+#include "platform/desktop/run_tool.h"
 
 #include <fcntl.h>
 #include <signal.h>

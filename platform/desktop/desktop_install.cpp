@@ -1,12 +1,12 @@
-#include "platform/qt/desktop/desktop_install.h"
+#include "platform/desktop/desktop_install.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "document/atomic_file.h"
-#include "platform/qt/desktop/default_application.h"
-#include "platform/qt/desktop/desktop_entry.h"
-#include "platform/qt/desktop/run_tool.h"
+#include "base/atomic_file.h"
+#include "platform/desktop/default_application.h"
+#include "platform/desktop/desktop_entry.h"
+#include "platform/desktop/run_tool.h"
 
 namespace ridgeview::platform {
 namespace {
@@ -24,7 +24,7 @@ bool WriteIfDifferent(const std::string& path, const std::string& text, bool& ch
   std::error_code ec;
   fs::create_directories(fs::path(path).parent_path(), ec);
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-  if (!document::WriteFileAtomically(path, {bytes, text.size()})) return false;
+  if (!base::WriteFileAtomically(path, {bytes, text.size()})) return false;
   changed = true;
   return true;
 }

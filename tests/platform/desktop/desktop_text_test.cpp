@@ -1,9 +1,9 @@
 // Desktop entry parsing, the Exec/command mapping and the edits of mimeapps.list.
 #include <gtest/gtest.h>
 
-#include "platform/qt/desktop/desktop_entry.h"
-#include "platform/qt/desktop/desktop_install.h"
-#include "platform/qt/desktop/mimeapps_list.h"
+#include "platform/desktop/desktop_entry.h"
+#include "platform/desktop/desktop_install.h"
+#include "platform/desktop/mimeapps_list.h"
 
 namespace ridgeview::platform {
 namespace {

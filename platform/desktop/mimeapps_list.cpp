@@ -1,4 +1,4 @@
-#include "platform/qt/desktop/mimeapps_list.h"
+#include "platform/desktop/mimeapps_list.h"
 
 namespace ridgeview::platform {
 namespace {

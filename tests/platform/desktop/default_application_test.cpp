@@ -1,13 +1,13 @@
 // The lookup of a type's default application, checked against xdg-mime on the same files.
 #include <gtest/gtest.h>
 
-#include "dialogs/dialogs_test_support.h"
-#include "platform/qt/desktop/default_application.h"
+#include "platform/desktop/scratch_desktop.h"
+#include "platform/desktop/default_application.h"
 
 namespace ridgeview::platform {
 namespace {
 
-using dialogs::testing::ScratchDesktop;
+using platform::testing::ScratchDesktop;
 
 class DefaultApplicationTest : public ::testing::Test {
  protected:
@@ -33,7 +33,7 @@ TEST_F(DefaultApplicationTest, UserListBeatsSystemListsWhichBeatTheCache) {
   desktop.Entry(desktop.SystemData(), "a.desktop", a + " %f", "image/jpeg;");
   desktop.Entry(desktop.SystemData(), "b.desktop", b + " %U", "image/jpeg;");
   desktop.Entry(desktop.SystemData(), "c.desktop", c + " %f", "image/jpeg;");
-  dialogs::testing::WriteFile(desktop.SystemData() + "/applications/mimeinfo.cache",
+  platform::testing::WriteFile(desktop.SystemData() + "/applications/mimeinfo.cache",
                               "[MIME Cache]\nimage/jpeg=c.desktop;a.desktop;\n");
   ExpectDefault("image/jpeg", "c.desktop");
   desktop.Default(desktop.SystemData() + "/applications/mimeapps.list", "image/jpeg", "b.desktop;");
@@ -86,7 +86,7 @@ TEST_F(DefaultApplicationTest, UserEntriesHideSystemEntriesOfTheSameId) {
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(entry->exec, mine + " %u");
   // Entries in subfolders get IDs with '-' for '/'.
-  dialogs::testing::WriteFile(desktop.SystemData() + "/applications/kde4/viewer.desktop",
+  platform::testing::WriteFile(desktop.SystemData() + "/applications/kde4/viewer.desktop",
                               "[Desktop Entry]\nExec=" + a + "\n");
   DesktopCatalog again(dirs);
   EXPECT_NE(again.Find("kde4-viewer.desktop"), nullptr);

@@ -1,4 +1,4 @@
-#include "document/atomic_file.h"
+#include "base/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <system_error>
 
-namespace ridgeview::document {
+namespace ridgeview::base {
 
 namespace {
 
@@ -177,4 +177,4 @@ bool StagedFile::Commit(bool sync_folder) {
   return true;
 }
 
-}  // namespace ridgeview::document
+}  // namespace ridgeview::base

@@ -18,8 +18,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/qt/desktop/desktop_entry.h"
-#include "platform/qt/desktop/xdg_dirs.h"
+#include "platform/desktop/desktop_entry.h"
+#include "platform/desktop/xdg_dirs.h"
 
 namespace ridgeview::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/desktop/xdg_dirs.h"
+#include "platform/desktop/xdg_dirs.h"
 
 #include <cstdlib>
 

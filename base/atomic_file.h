@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-namespace ridgeview::document {
+namespace ridgeview::base {
 
 // The system calls the writer makes, replaceable so that tests can make any of them fail
 // (a full disk, an I/O error) without a real failing file system.
@@ -70,4 +70,4 @@ class StagedFile {
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                          const AtomicWriteOps& ops);
 
-}  // namespace ridgeview::document
+}  // namespace ridgeview::base

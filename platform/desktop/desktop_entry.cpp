@@ -1,4 +1,4 @@
-#include "platform/qt/desktop/desktop_entry.h"
+#include "platform/desktop/desktop_entry.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

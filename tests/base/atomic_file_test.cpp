@@ -1,4 +1,4 @@
-#include "document/atomic_file.h"
+#include "base/atomic_file.h"
 
 #include <gtest/gtest.h>
 #include <sched.h>
@@ -12,7 +12,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace ridgeview::document {
+namespace ridgeview::base {
 namespace {
 
 namespace fs = std::filesystem;
@@ -187,4 +187,4 @@ TEST_F(AtomicFile, RealFullFileSystemKeepsTheOldFile) {
 }
 
 }  // namespace
-}  // namespace ridgeview::document
+}  // namespace ridgeview::base
