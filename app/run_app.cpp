@@ -51,7 +51,7 @@ int RunApp(const QString& commandLine) {
     std::fprintf(stderr, "ridgeview: cannot create the main window: %s\n", e.what());
     return 0;
   }
-  QObject::connect(frame.get(), &MainFrame::frameClosed, qApp,
+  QObject::connect(frame.get(), &MainFrame::frameClosed, frame.get(),
                    [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
 
   // Later starts hand their file over to this window; only the lock holder serves them (an

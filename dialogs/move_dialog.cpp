@@ -7,14 +7,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "dialogs/control_ids.h"
 #include "dialogs/program_location.h"
 
 namespace ridgeview::dialogs {
 namespace {
 
-QLabel* NamedLabel(const QString& text, const char* id, QWidget* parent) {
+QLabel* NamedLabel(const QString& text, int id, QWidget* parent) {
   auto* label = new QLabel(text, parent);
-  label->setObjectName(QString::fromLatin1(id));
+  label->setObjectName(control::Name(id));
   return label;
 }
 
@@ -27,9 +28,9 @@ MoveDialog::MoveDialog(QWidget* owner, std::string programPath, MoveDialogContex
   auto* layout = new QVBoxLayout(this);
 
   auto* group = new QGroupBox(QStringLiteral("Ridgeview present location"), this);
-  group->setObjectName(QStringLiteral("1025"));
+  group->setObjectName(control::Name(control::kPresentLocation));
   auto* groupLayout = new QVBoxLayout(group);
-  QLabel* path = NamedLabel(QString::fromStdString(programPath_), "1010", group);
+  QLabel* path = NamedLabel(QString::fromStdString(programPath_), control::kPresentPath, group);
   path->setWordWrap(true);
   path->setTextInteractionFlags(Qt::TextSelectableByMouse);
   groupLayout->addWidget(path);
@@ -44,18 +45,18 @@ MoveDialog::MoveDialog(QWidget* owner, std::string programPath, MoveDialogContex
   layout->addWidget(description, 1);
 
   shortcut_ = new QCheckBox(QStringLiteral("Create a shortcut at present location      "), this);
-  shortcut_->setObjectName(QStringLiteral("1007"));
+  shortcut_->setObjectName(control::Name(control::kShortcutBox));
   shortcut_->setChecked(true);
   layout->addWidget(shortcut_);
 
   auto* row = new QHBoxLayout;
-  row->addWidget(NamedLabel(QStringLiteral("Move Ridgeview to Windows folder"), "1026", this));
+  row->addWidget(NamedLabel(QStringLiteral("Move Ridgeview to Windows folder"), control::kMoveText, this));
   row->addStretch(1);
   move_ = new QPushButton(QStringLiteral("Move"), this);
-  move_->setObjectName(QStringLiteral("1005"));
+  move_->setObjectName(control::Name(control::kMoveButton));
   move_->setDefault(true);
   cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-  cancel_->setObjectName(QStringLiteral("2"));
+  cancel_->setObjectName(control::Name(control::kCancelButton));
   row->addWidget(move_);
   row->addWidget(cancel_);
   layout->addLayout(row);

@@ -1,5 +1,7 @@
 #include "dialogs/properties_page.h"
 
+#include "dialogs/control_ids.h"
+
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QImage>
@@ -18,10 +20,10 @@ PropertiesPage::PropertiesPage(QWidget* parent) : QWidget(parent) {
   Arrange();
 }
 
-QLabel* PropertiesPage::AddRow(const QString& label, const char* controlId) {
+QLabel* PropertiesPage::AddRow(const QString& label, int controlId) {
   auto* name = new QLabel(label, block_);
   auto* value = new QLabel(block_);
-  value->setObjectName(QString::fromLatin1(controlId));
+  value->setObjectName(control::Name(controlId));
   value->setTextInteractionFlags(Qt::TextSelectableByMouse);
   rows_->addWidget(name, rowCount_, 0, Qt::AlignLeft | Qt::AlignTop);
   rows_->addWidget(value, rowCount_, 1, Qt::AlignLeft | Qt::AlignTop);
@@ -29,13 +31,17 @@ QLabel* PropertiesPage::AddRow(const QString& label, const char* controlId) {
   return value;
 }
 
-QLabel* PropertiesPage::AddPicture(const char* controlId, QSize size) {
+QLabel* PropertiesPage::AddPicture(int controlId, QSize size) {
   picture_ = new QLabel(this);
-  picture_->setObjectName(QString::fromLatin1(controlId));
+  picture_->setObjectName(control::Name(controlId));
   picture_->setFixedSize(size);
   picture_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Arrange();
   return picture_;
+}
+
+QLabel* PropertiesPage::Control(int controlId) const {
+  return control::Find<QLabel>(this, controlId);
 }
 
 void PropertiesPage::SetLandscape(bool landscape) {

@@ -31,10 +31,12 @@ class PropertiesPage : public QWidget {
   bool Filled() const { return filled_; }
 
  protected:
-  // Adds a row "label | value" and returns the value control, named `controlId`.
-  QLabel* AddRow(const QString& label, const char* controlId);
-  // Adds the picture control (thumbnail or icon), named `controlId`, of a fixed size.
-  QLabel* AddPicture(const char* controlId, QSize size);
+  // Adds a row "label | value" and returns the value control, named after `controlId`.
+  QLabel* AddRow(const QString& label, int controlId);
+  // Adds the picture control (thumbnail or icon), named after `controlId`, of a fixed size.
+  QLabel* AddPicture(int controlId, QSize size);
+  // The value or picture control `controlId` of this page.
+  QLabel* Control(int controlId) const;
   // Fills the controls; called once, before the page is first shown.
   virtual void Fill() = 0;
 

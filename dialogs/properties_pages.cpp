@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include "dialogs/control_ids.h"
 #include "dialogs/properties_values.h"
 #include "platform/qt/services/file_type_info.h"
 
@@ -29,27 +30,27 @@ QString CreatedText(std::optional<std::int64_t> secondsSinceEpoch, const QLocale
 
 FilePage::FilePage(std::string path, QWidget* parent)
     : PropertiesPage(parent), path_(std::move(path)) {
-  AddRow(QString(), "1008");
-  AddRow(QStringLiteral("Type:"), "1009");
-  AddRow(QStringLiteral("Location:"), "1010");
-  AddRow(QStringLiteral("Name:"), "1016");
-  AddRow(QStringLiteral("Created:"), "1012");
-  AddRow(QStringLiteral("Size:"), "1011");
-  AddRow(QStringLiteral("Attributes:"), "1013");
+  AddRow(QString(), control::kFileIcon);
+  AddRow(QStringLiteral("Type:"), control::kType);
+  AddRow(QStringLiteral("Location:"), control::kLocation);
+  AddRow(QStringLiteral("Name:"), control::kName);
+  AddRow(QStringLiteral("Created:"), control::kCreated);
+  AddRow(QStringLiteral("Size:"), control::kFileSize);
+  AddRow(QStringLiteral("Attributes:"), control::kAttributes);
 }
 
 void FilePage::Fill() {
   const platform::FileTypeInfo type = platform::QueryFileType(Text(path_));
-  auto* icon = findChild<QLabel*>(QStringLiteral("1008"));
+  auto* icon = Control(control::kFileIcon);
   icon->setPixmap(type.icon.pixmap(kIconSize, kIconSize));
-  findChild<QLabel*>(QStringLiteral("1009"))
+  Control(control::kType)
       ->setText(Text(FileTypeText(path_, type.typeName.toStdString())));
-  findChild<QLabel*>(QStringLiteral("1010"))->setText(Text(LocationText(path_)));
-  findChild<QLabel*>(QStringLiteral("1016"))->setText(Text(NameText(path_)));
+  Control(control::kLocation)->setText(Text(LocationText(path_)));
+  Control(control::kName)->setText(Text(NameText(path_)));
   const FileFacts facts = ReadFileFacts(path_);
-  findChild<QLabel*>(QStringLiteral("1012"))->setText(CreatedText(facts.created, QLocale()));
-  findChild<QLabel*>(QStringLiteral("1011"))->setText(Text(FileSizeText(facts)));
-  findChild<QLabel*>(QStringLiteral("1013"))->setText(Text(AttributesText(facts)));
+  Control(control::kCreated)->setText(CreatedText(facts.created, QLocale()));
+  Control(control::kFileSize)->setText(Text(FileSizeText(facts)));
+  Control(control::kAttributes)->setText(Text(AttributesText(facts)));
 }
 
 ImagePage::ImagePage(std::optional<document::ImageHeader> header, bool wsqOrigin,
@@ -58,22 +59,22 @@ ImagePage::ImagePage(std::optional<document::ImageHeader> header, bool wsqOrigin
       header_(header),
       wsqOrigin_(wsqOrigin),
       thumbnail_(std::move(thumbnail)) {
-  AddRow(QStringLiteral("Type:"), "1009")->setText(QStringLiteral("Device Independant Bitmap"));
-  AddRow(QStringLiteral("Size:"), "1021");
-  AddRow(QStringLiteral("Colors:"), "1019");
-  AddRow(QStringLiteral("Bits per pixel:"), "1020");
-  AddRow(QStringLiteral("Image bytes:"), "1022");
-  AddPicture("1043", QSize(kThumbnailControlWidth, kThumbnailControlHeight));
+  AddRow(QStringLiteral("Type:"), control::kType)->setText(QStringLiteral("Device Independant Bitmap"));
+  AddRow(QStringLiteral("Size:"), control::kSize);
+  AddRow(QStringLiteral("Colors:"), control::kColours);
+  AddRow(QStringLiteral("Bits per pixel:"), control::kBitsPerPixel);
+  AddRow(QStringLiteral("Image bytes:"), control::kImageBytes);
+  AddPicture(control::kImageThumbnail, QSize(kThumbnailControlWidth, kThumbnailControlHeight));
 }
 
 void ImagePage::Fill() {
   if (!header_) return;
   const ImagePageTexts texts = ImageTexts(*header_, wsqOrigin_);
-  findChild<QLabel*>(QStringLiteral("1021"))->setText(Text(texts.size));
-  findChild<QLabel*>(QStringLiteral("1019"))->setText(Text(texts.colours));
-  findChild<QLabel*>(QStringLiteral("1020"))->setText(Text(texts.bitsPerPixel));
-  findChild<QLabel*>(QStringLiteral("1022"))->setText(Text(texts.imageBytes));
-  if (!thumbnail_.isNull()) findChild<QLabel*>(QStringLiteral("1043"))->setPixmap(thumbnail_);
+  Control(control::kSize)->setText(Text(texts.size));
+  Control(control::kColours)->setText(Text(texts.colours));
+  Control(control::kBitsPerPixel)->setText(Text(texts.bitsPerPixel));
+  Control(control::kImageBytes)->setText(Text(texts.imageBytes));
+  if (!thumbnail_.isNull()) Control(control::kImageThumbnail)->setPixmap(thumbnail_);
 }
 
 ViewPage::ViewPage(double zoom, int contentWidth, int contentHeight, QPixmap thumbnail,
@@ -83,15 +84,15 @@ ViewPage::ViewPage(double zoom, int contentWidth, int contentHeight, QPixmap thu
       contentWidth_(contentWidth),
       contentHeight_(contentHeight),
       thumbnail_(std::move(thumbnail)) {
-  AddRow(QStringLiteral("Zoom:"), "1023");
-  AddRow(QStringLiteral("Size:"), "1021");
-  AddPicture("1024", QSize(kThumbnailControlWidth, kThumbnailControlHeight));
+  AddRow(QStringLiteral("Zoom:"), control::kZoom);
+  AddRow(QStringLiteral("Size:"), control::kSize);
+  AddPicture(control::kViewThumbnail, QSize(kThumbnailControlWidth, kThumbnailControlHeight));
 }
 
 void ViewPage::Fill() {
-  findChild<QLabel*>(QStringLiteral("1023"))->setText(Text(ZoomText(zoom_)));
-  findChild<QLabel*>(QStringLiteral("1021"))->setText(Text(SizeText(contentWidth_, contentHeight_)));
-  if (!thumbnail_.isNull()) findChild<QLabel*>(QStringLiteral("1024"))->setPixmap(thumbnail_);
+  Control(control::kZoom)->setText(Text(ZoomText(zoom_)));
+  Control(control::kSize)->setText(Text(SizeText(contentWidth_, contentHeight_)));
+  if (!thumbnail_.isNull()) Control(control::kViewThumbnail)->setPixmap(thumbnail_);
 }
 
 }  // namespace ridgeview::dialogs

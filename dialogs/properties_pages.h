@@ -1,7 +1,7 @@
 // The three pages of the properties sheet. Each keeps a copy of what it shows, taken when
 // the sheet is built, and fills its controls when it is first shown; nothing refreshes
 // afterwards and nothing on a page can be changed. Value controls are QLabels named after
-// their control ids ("1009", ...), so tests read them with findChild.
+// their control ids (dialogs/control_ids.h), so tests read them with control::Find.
 #pragma once
 
 #include <QPixmap>

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "dialogs/control_ids.h"
 #include "dialogs/program_location.h"
 #include "dialogs/registration.h"
 #include "platform/qt/desktop/desktop_associations.h"
@@ -32,7 +33,7 @@ RegisterDialog::RegisterDialog(QWidget* owner, RegisterContext context)
   grid_ = new QGridLayout(group);
   for (const RegistrationType& type : kRegistrationTypes) {
     auto* box = new QCheckBox(group);
-    box->setObjectName(QString::number(type.box));
+    box->setObjectName(control::Name(type.box));
     const int id = type.box;
     connect(box, &QCheckBox::clicked, this, [this, id](bool checked) { Clicked(id, checked); });
     boxes_.push_back(box);

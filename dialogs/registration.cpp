@@ -75,24 +75,24 @@ void SetRegistration(platform::Registry& registry, std::string_view progId, bool
   const platform::KeyHandle command =
       registry.OpenKey(Hive::ClassesRoot, CommandKeyPath(progId), KeyDisposition::OpenExisting);
   const std::string current = command ? ReadStringValue(*command, "") : std::string();
-  const platform::KeyHandle settings =
-      registry.OpenKey(Hive::CurrentUser, kSettingsKeyPath, KeyDisposition::CreateIfMissing);
+  const platform::KeyHandle ownKey = registry.OpenKey(
+      Hive::CurrentUser, settings::kSettingsKeyPath, KeyDisposition::CreateIfMissing);
 
   if (checked) {
     if (command) WriteStringValue(*command, "", std::string(programPath) + " %1");
-    if (!settings) return;
+    if (!ownKey) return;
     const std::string fileName = FileNameOf(programPath);
     const bool alreadyOurs = !fileName.empty() && current.find(fileName) != std::string::npos;
     if (!alreadyOurs) {
-      WriteStringValue(*settings, progId, current);
-    } else if (!ReadStringValueIfPresent(*settings, progId)) {
-      WriteStringValue(*settings, progId, "");
+      WriteStringValue(*ownKey, progId, current);
+    } else if (!ReadStringValueIfPresent(*ownKey, progId)) {
+      WriteStringValue(*ownKey, progId, "");
     }
     return;
   }
 
   const std::optional<std::string> remembered =
-      settings ? ReadStringValueIfPresent(*settings, progId) : std::nullopt;
+      ownKey ? ReadStringValueIfPresent(*ownKey, progId) : std::nullopt;
   if (command) {
     if (remembered) {
       WriteStringValue(*command, "", *remembered);
@@ -100,7 +100,7 @@ void SetRegistration(platform::Registry& registry, std::string_view progId, bool
       command->DeleteValue("");
     }
   }
-  if (settings) settings->DeleteValue(progId);
+  if (ownKey) ownKey->DeleteValue(progId);
 }
 
 }  // namespace ridgeview::dialogs

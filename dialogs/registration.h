@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "platform/registry/registry.h"
+#include "settings/settings_key.h"
 
 namespace ridgeview::dialogs {
 
@@ -34,7 +35,6 @@ inline constexpr std::array<RegistrationType, 5> kRegistrationTypes{{
     {1004, "gifimage", ".gif"},
 }};
 
-inline constexpr char kSettingsKeyPath[] = "Software\\WTL\\Ridgeview";
 inline constexpr char kWsqBoxLabel[] = "WSQ Image";
 
 // "<progId>\Shell\Open\Command".

@@ -21,10 +21,10 @@
 #include <string>
 
 #include "platform/registry/registry.h"
+#include "settings/settings_key.h"
 
 namespace ridgeview::settings {
 
-inline constexpr char kSettingsKeyPath[] = "Software\\WTL\\Ridgeview";
 inline constexpr char kTitleBarName[] = "TitleBar";
 inline constexpr char kScrollBarsName[] = "ScrollBars";
 inline constexpr char kFullName[] = "Full";

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "dialogs/control_ids.h"
 #include "dialogs/file_relocation.h"
 #include "dialogs/move_dialog.h"
 #include "dialogs/program_location.h"
@@ -124,17 +125,19 @@ class MoveDialogTest : public ::testing::Test {
 TEST_F(MoveDialogTest, ShowsItsTextsAndStartsChecked) {
   MoveDialog dialog(nullptr, "/opt/x/ridgeview", Context());
   EXPECT_EQ(dialog.windowTitle(), "Move Ridgeview");
-  EXPECT_EQ(dialog.findChild<QGroupBox*>("1025")->title(), "Ridgeview present location");
-  EXPECT_EQ(dialog.findChild<QLabel*>("1010")->text(), "/opt/x/ridgeview");
+  EXPECT_EQ(control::Find<QGroupBox>(&dialog, control::kPresentLocation)->title(),
+            "Ridgeview present location");
+  EXPECT_EQ(control::Find<QLabel>(&dialog, control::kPresentPath)->text(), "/opt/x/ridgeview");
   EXPECT_EQ(dialog.findChild<QLabel*>("description")->text(),
             "To register Ridgeview as default program for image files, Ridgeview.exe must be "
             "moved to the  \\Windows folder.\nTap Move to proceed, or Cancel.");
-  auto* box = dialog.findChild<QCheckBox*>("1007");
+  auto* box = control::Find<QCheckBox>(&dialog, control::kShortcutBox);
   EXPECT_EQ(box->text(), "Create a shortcut at present location      ");
   EXPECT_TRUE(box->isChecked());
-  EXPECT_EQ(dialog.findChild<QLabel*>("1026")->text(), "Move Ridgeview to Windows folder");
-  EXPECT_EQ(dialog.findChild<QPushButton*>("1005")->text(), "Move");
-  EXPECT_EQ(dialog.findChild<QPushButton*>("2")->text(), "Cancel");
+  EXPECT_EQ(control::Find<QLabel>(&dialog, control::kMoveText)->text(),
+            "Move Ridgeview to Windows folder");
+  EXPECT_EQ(control::Find<QPushButton>(&dialog, control::kMoveButton)->text(), "Move");
+  EXPECT_EQ(control::Find<QPushButton>(&dialog, control::kCancelButton)->text(), "Cancel");
 }
 
 TEST_F(MoveDialogTest, MovesIntoAFreshProgramFolderAndLeavesALinkAtTheOldPlace) {

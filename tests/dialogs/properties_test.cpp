@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "dialogs/control_ids.h"
 #include "dialogs/properties_pages.h"
 #include "dialogs/properties_sheet.h"
 #include "dialogs/properties_values.h"
@@ -36,13 +37,13 @@ class ShownSheet {
     sheet_.show();
     for (int i = 0; i < sheet_.Tabs()->count(); ++i) sheet_.Tabs()->setCurrentIndex(i);
   }
-  QString Value(const QString& tab, const char* id) {
+  QString Value(const QString& tab, int id) {
     QWidget* page = Page(tab);
-    auto* label = page != nullptr ? page->findChild<QLabel*>(QString::fromLatin1(id)) : nullptr;
+    auto* label = page != nullptr ? control::Find<QLabel>(page, id) : nullptr;
     return label != nullptr ? label->text() : QStringLiteral("<missing>");
   }
-  QImage Picture(const QString& tab, const char* id) {
-    return Page(tab)->findChild<QLabel*>(QString::fromLatin1(id))->pixmap().toImage();
+  QImage Picture(const QString& tab, int id) {
+    return control::Find<QLabel>(Page(tab), id)->pixmap().toImage();
   }
   QWidget* Page(const QString& tab) {
     for (int i = 0; i < sheet_.Tabs()->count(); ++i) {
@@ -71,20 +72,20 @@ TEST(PropertiesSheet, FilePageOfAWsqFile) {
   ShownSheet sheet(snapshot);
   EXPECT_EQ(sheet.Sheet().windowTitle(), "scan");
   EXPECT_EQ(sheet.Tabs(), (QStringList{"File", "Image", "View"}));
-  EXPECT_EQ(sheet.Value("File", "1009"), "WSQ Image");
-  EXPECT_EQ(sheet.Value("File", "1010").toStdString(), scratch.Root() + "/My Documents");
-  EXPECT_EQ(sheet.Value("File", "1016"), "scan.wsq");
-  EXPECT_EQ(sheet.Value("File", "1011"), "1234");
-  EXPECT_EQ(sheet.Value("File", "1013"), "");
-  EXPECT_TRUE(sheet.Value("File", "1012").contains("  "));
+  EXPECT_EQ(sheet.Value("File", control::kType), "WSQ Image");
+  EXPECT_EQ(sheet.Value("File", control::kLocation).toStdString(), scratch.Root() + "/My Documents");
+  EXPECT_EQ(sheet.Value("File", control::kName), "scan.wsq");
+  EXPECT_EQ(sheet.Value("File", control::kFileSize), "1234");
+  EXPECT_EQ(sheet.Value("File", control::kAttributes), "");
+  EXPECT_TRUE(sheet.Value("File", control::kCreated).contains("  "));
   // A WSQ image reports 8 bits and 256 colours; its bytes are divided by 3.
-  EXPECT_EQ(sheet.Value("Image", "1009"), "Device Independant Bitmap");
-  EXPECT_EQ(sheet.Value("Image", "1021"), "(h) 500 x (v) 400");
-  EXPECT_EQ(sheet.Value("Image", "1020"), "8");
-  EXPECT_EQ(sheet.Value("Image", "1019"), "256");
-  EXPECT_EQ(sheet.Value("Image", "1022"), "200000");
+  EXPECT_EQ(sheet.Value("Image", control::kType), "Device Independant Bitmap");
+  EXPECT_EQ(sheet.Value("Image", control::kSize), "(h) 500 x (v) 400");
+  EXPECT_EQ(sheet.Value("Image", control::kBitsPerPixel), "8");
+  EXPECT_EQ(sheet.Value("Image", control::kColours), "256");
+  EXPECT_EQ(sheet.Value("Image", control::kImageBytes), "200000");
   // 500 x 400 in a 200 x 150 frame: factor 2.666..., thumbnail 187 x 150.
-  EXPECT_EQ(sheet.Picture("Image", "1043").size(), QSize(187, 150));
+  EXPECT_EQ(sheet.Picture("Image", control::kImageThumbnail).size(), QSize(187, 150));
 }
 
 TEST(PropertiesSheet, OtherFilesMissingFilesAndReadOnlyFiles) {
@@ -94,15 +95,15 @@ TEST(PropertiesSheet, OtherFilesMissingFilesAndReadOnlyFiles) {
   chmod(png.c_str(), 0444);
   const document::Image image = Gray(4, 4, 1);
   ShownSheet shown({png, "photo", &image, false, {4, 4}, 1.0, {4, 4}, {}, {4, 4}});
-  EXPECT_EQ(shown.Value("File", "1009"), "PNG image");
-  EXPECT_EQ(shown.Value("File", "1013"), "Read-only");
+  EXPECT_EQ(shown.Value("File", control::kType), "PNG image");
+  EXPECT_EQ(shown.Value("File", control::kAttributes), "Read-only");
 
   ShownSheet missing({"nowhere.bmp", "nowhere", &image, false, {4, 4}, 1.0, {4, 4}, {}, {4, 4}});
-  EXPECT_EQ(missing.Value("File", "1010"), "");
-  EXPECT_EQ(missing.Value("File", "1016"), "nowhere.bmp");
-  EXPECT_EQ(missing.Value("File", "1011"), "0");
-  EXPECT_EQ(missing.Value("File", "1013"), "");
-  EXPECT_EQ(missing.Value("File", "1012"), "");
+  EXPECT_EQ(missing.Value("File", control::kLocation), "");
+  EXPECT_EQ(missing.Value("File", control::kName), "nowhere.bmp");
+  EXPECT_EQ(missing.Value("File", control::kFileSize), "0");
+  EXPECT_EQ(missing.Value("File", control::kAttributes), "");
+  EXPECT_EQ(missing.Value("File", control::kCreated), "");
 }
 
 TEST(PropertiesSheet, APastedImageHasNoFilePage) {
@@ -115,9 +116,9 @@ TEST(PropertiesSheet, APastedImageHasNoFilePage) {
 TEST(PropertiesSheet, ViewPageShowsZoomSizeAndTheVisiblePartInRed) {
   const document::Image image = Gray(640, 480, 100);
   ShownSheet sheet({"", "pasted", &image, false, {640, 480}, 2.0, {320, 240}, {0, 0}, {100, 80}});
-  EXPECT_EQ(sheet.Value("View", "1023"), "2.00");
-  EXPECT_EQ(sheet.Value("View", "1021"), "(h) 320 x (v) 240");
-  const QImage thumbnail = sheet.Picture("View", "1024");
+  EXPECT_EQ(sheet.Value("View", control::kZoom), "2.00");
+  EXPECT_EQ(sheet.Value("View", control::kSize), "(h) 320 x (v) 240");
+  const QImage thumbnail = sheet.Picture("View", control::kViewThumbnail);
   ASSERT_EQ(thumbnail.size(), QSize(200, 150));  // factor 3.2
   // Visible: 200 x 160 image pixels, on the thumbnail (0, 0) and 62 x 50.
   const QColor red(255, 0, 0);
@@ -131,15 +132,15 @@ TEST(PropertiesSheet, ViewPageShowsZoomSizeAndTheVisiblePartInRed) {
   EXPECT_EQ(thumbnail.pixelColor(30, 25), QColor(100, 100, 100));
   EXPECT_EQ(thumbnail.pixelColor(100, 100), QColor(100, 100, 100));
   // The Image page's thumbnail has no outline.
-  EXPECT_EQ(sheet.Picture("Image", "1043").pixelColor(0, 0), QColor(100, 100, 100));
+  EXPECT_EQ(sheet.Picture("Image", control::kImageThumbnail).pixelColor(0, 0), QColor(100, 100, 100));
 }
 
 TEST(PropertiesSheet, AReleasedBitmapLeavesTheImageValuesEmpty) {
   ShownSheet sheet({"", "x", nullptr, false, {640, 480}, 1.5, {426, 320}, {}, {100, 80}});
-  EXPECT_EQ(sheet.Value("Image", "1009"), "Device Independant Bitmap");
-  EXPECT_EQ(sheet.Value("Image", "1021"), "");
-  EXPECT_TRUE(sheet.Picture("Image", "1043").isNull());
-  EXPECT_EQ(sheet.Value("View", "1023"), "1.50");
+  EXPECT_EQ(sheet.Value("Image", control::kType), "Device Independant Bitmap");
+  EXPECT_EQ(sheet.Value("Image", control::kSize), "");
+  EXPECT_TRUE(sheet.Picture("Image", control::kImageThumbnail).isNull());
+  EXPECT_EQ(sheet.Value("View", control::kZoom), "1.50");
 }
 
 TEST(PropertiesSheet, PagesFollowTheScreensOrientation) {
@@ -150,7 +151,7 @@ TEST(PropertiesSheet, PagesFollowTheScreensOrientation) {
   sheet.screen_ = QSize(800, 480);
   sheet.Sheet().Watcher()->Notify();
   EXPECT_TRUE(page->Landscape());
-  EXPECT_EQ(sheet.Value("View", "1023"), "1.00");  // filled once, kept
+  EXPECT_EQ(sheet.Value("View", control::kZoom), "1.00");  // filled once, kept
 }
 
 TEST(PropertiesValues, ColourCountsAndHeaderTexts) {

@@ -33,7 +33,7 @@ class RegistrationTest : public ::testing::Test {
   // The remembered command, or none.
   std::optional<std::string> Remembered(const std::string& progId) {
     platform::KeyHandle key =
-        user->OpenKey(Hive::CurrentUser, kSettingsKeyPath, KeyDisposition::OpenExisting);
+        user->OpenKey(Hive::CurrentUser, settings::kSettingsKeyPath, KeyDisposition::OpenExisting);
     return key ? ReadStringValueIfPresent(*key, progId) : std::nullopt;
   }
   std::string Command(const std::string& progId) {

@@ -168,7 +168,6 @@ class ViewCore {
   void SetBarPositions();
   void SetBarRanges();
   ViewUpdate ScrollAxisTo(Axis axis, std::int64_t target);
-  ViewUpdate ApplyTrackbarPosition();
 
   ViewState s_;
 };

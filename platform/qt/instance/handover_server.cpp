@@ -37,8 +37,6 @@ void HandOverServer::Close() {
   }
 }
 
-bool HandOverServer::IsListening() const { return server_->isListening(); }
-
 QString HandOverServer::ErrorString() const { return server_->errorString(); }
 
 void HandOverServer::SetResult(bool succeeded) {

@@ -50,7 +50,6 @@ class HandOverServer : public QObject {
   // name. False, with ErrorString() saying why, when listening fails.
   bool Listen(const QString& path);
   void Close();
-  bool IsListening() const;
   QString ErrorString() const;
 
   // The result of the request whose signal is being emitted; ignored at other times.
