@@ -23,90 +23,16 @@ set -u
 viewer=${1:?usage: viewer_e2e.sh <ridgeview> <sample.wsq>}
 sample=${2:?usage: viewer_e2e.sh <ridgeview> <sample.wsq>}
 
-# 77 tells CTest the check was skipped; in CI a missing tool or server is a failure.
-skip() {
-  echo "SKIP viewer_e2e: $*"
-  if [ "${CI:-}" = "true" ]; then
-    status=1
-    exit 1
-  fi
-  exit 77
-}
-fail() {
-  echo "FAIL viewer_e2e: $*"
-  status=1
-  exit 1
-}
-
-for tool in Xvfb xdotool import compare; do
-  command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
-done
+name=viewer_e2e
+. "${0%/*}/e2e_lib.sh"
 [ -x "$viewer" ] || fail "no viewer at $viewer"
 [ -r "$sample" ] || fail "no sample at $sample"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/ridgeview-e2e.XXXXXX") || fail "no temporary folder"
-mkdir -p "$work/config" "$work/runtime" "$work/home" "$work/shots"
-chmod 700 "$work/runtime"
-xvfb_pid=""
-viewer_pid=""
-status=0
-cleanup() {
-  [ -n "$viewer_pid" ] && kill "$viewer_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  if [ "$status" -eq 0 ]; then rm -rf "$work"; else echo "screenshots kept in $work/shots"; fi
-}
-trap cleanup EXIT
-
-# A free display number, chosen by Xvfb itself.
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-tries=0
-while [ ! -s "$work/display" ]; do
-  tries=$((tries + 1))
-  if [ "$tries" -gt 50 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
-    xvfb_pid=""
-    skip "Xvfb cannot start here ($(tail -n 1 "$work/xvfb.log" 2>/dev/null))"
-  fi
-  sleep 0.1
-done
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY
-export RIDGEVIEW_CONFIG_DIR="$work/config" XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home"
-export XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-
-"$viewer" "$sample" >"$work/viewer.log" 2>&1 &
-viewer_pid=$!
-
-window=""
-tries=0
-while [ -z "$window" ]; do
-  tries=$((tries + 1))
-  [ "$tries" -gt 100 ] && fail "no Ridgeview window appeared ($(cat "$work/viewer.log"))"
-  kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended early ($(cat "$work/viewer.log"))"
-  window=$(xdotool search --onlyvisible --name '^Ridgeview$' 2>/dev/null | head -n 1)
-  sleep 0.1
-done
-# No window manager runs: give the window the keyboard focus directly.
-xdotool windowfocus --sync "$window" || fail "cannot focus the window"
+start_viewer "$sample"
 # The first start told the desktop about the program, inside the private home only.
 [ -f "$XDG_DATA_HOME/applications/ridgeview.desktop" ] || fail "no desktop entry after the first start"
 [ -f "$XDG_DATA_HOME/mime/packages/ridgeview-wsq.xml" ] || fail "no WSQ MIME type after the first start"
 sleep 1
-
-shot() {
-  import -window root "$work/shots/$1.png" || fail "cannot take screenshot $1"
-}
-# Number of pixels that differ between two screenshots inside a region WxH+X+Y.
-differing() {
-  compare -metric AE "$work/shots/$1.png[$3]" "$work/shots/$2.png[$3]" null: 2>&1 | cut -d' ' -f1
-}
-changed() {
-  n=$(differing "$1" "$2" "$3")
-  case "$n" in '' | *[!0-9]*) fail "cannot compare $1 and $2 ($n)" ;; esac
-  [ "$n" -gt 0 ]
-}
 
 title_zoom="160x16+480+0"   # right end of the title strip: "Zoom: 1.00"
 title_name="200x16+0+0"     # left end of the title strip: "Image: fingerprint"
@@ -198,17 +124,7 @@ sleep 0.5
 xdotool windowfocus --sync "$window" || fail "cannot focus the window again"
 
 # Ctrl+Q: the program ends with status 1 and stores its settings.
-xdotool key ctrl+q 2>>"$work/xdotool.log"
-tries=0
-while kill -0 "$viewer_pid" 2>/dev/null; do
-  tries=$((tries + 1))
-  [ "$tries" -gt 100 ] && fail "Ctrl+Q did not end the viewer"
-  sleep 0.1
-done
-wait "$viewer_pid"
-code=$?
-viewer_pid=""
-[ "$code" -eq 1 ] || fail "exit status $code after Ctrl+Q, expected 1 ($(cat "$work/viewer.log"))"
+quit_viewer
 [ -s "$work/config/registry.sqlite3" ] || fail "no settings were stored"
 
 echo "PASS viewer_e2e: drag, zoom keys, full screen, hand-over and exit on $DISPLAY"
