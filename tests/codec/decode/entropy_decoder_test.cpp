@@ -41,7 +41,8 @@ struct Result {
 
 // Decodes the blocks that follow a frame header of a 64 x 64 image. Only `coded` subbands
 // carry data (64 x 64: subbands 0..3 are 2 x 2 each).
-Result decode_blocks(const Bytes& blocks, const std::vector<int>& coded = {0, 1, 2, 3}) {
+Result decode_blocks(const Bytes& blocks, const std::vector<int>& coded = {0, 1, 2, 3},
+                     bool table_driven = true) {
   Bytes stream = wsq_test::dqt(coded);
   wsq_test::append(stream, wsq_test::dht(0, {0, 0, 0, 0, 0, 0, 0,
                                              static_cast<int>(kSymbols.size())},
@@ -59,7 +60,7 @@ Result decode_blocks(const Bytes& blocks, const std::vector<int>& coded = {0, 1,
   ByteCursor c = stream.data();
   testing::internal::CaptureStderr();
   r.ret = huffman_decode_data_mem(r.coefficients.data(), r.coefficients.size(), tables, q, c,
-                                  stream.data() + stream.size());
+                                  stream.data() + stream.size(), table_driven);
   r.err = testing::internal::GetCapturedStderr();
   return r;
 }
@@ -86,6 +87,39 @@ TEST(EntropyDecoder, SymbolValuesAndEscapes) {
   ASSERT_EQ(r.ret, 0) << r.err;
   const std::vector<std::int16_t> want = {-73, 0, 74, 255, -200, 300, -1000, 0, 0, 0};
   for (std::size_t i = 0; i < want.size(); ++i) EXPECT_EQ(r.coefficients[i], want[i]) << i;
+}
+
+TEST(EntropyDecoder, ZeroRunsMoveTheNextValueByTheirLength) {
+  // Every kind of run, each followed by a value: the value must land right behind the run,
+  // on the table-driven path and on the bit-by-bit one.
+  std::vector<int> all(60);
+  for (int k = 0; k < 60; ++k) all[static_cast<std::size_t>(k)] = k;
+  struct Case {
+    std::string run;
+    std::size_t length;
+  };
+  const Case cases[] = {{code_of(1), 1},
+                        {code_of(5), 5},
+                        {code_of(100), 100},
+                        {code_of(105) + byte_bits(7, 8), 7},
+                        {code_of(105) + byte_bits(255, 8), 255},
+                        {code_of(106) + byte_bits(300, 16), 300},
+                        {code_of(5) + code_of(105) + byte_bits(0, 8) + code_of(1), 6}};
+  for (bool table_driven : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << "run of " << c.length << ", table-driven "
+                                      << table_driven);
+      // 74 first, so a run is also checked to start behind what came before it.
+      const std::string s = code_of(254) + c.run + code_of(107) + code_of(254);
+      Result r = decode_blocks(with_eoi(block(0, s)), all, table_driven);
+      ASSERT_EQ(r.ret, 0) << r.err;
+      EXPECT_EQ(r.coefficients[0], 74);
+      for (std::size_t i = 1; i <= c.length; ++i) ASSERT_EQ(r.coefficients[i], 0) << i;
+      EXPECT_EQ(r.coefficients[c.length + 1], -73);
+      EXPECT_EQ(r.coefficients[c.length + 2], 74);
+      EXPECT_EQ(r.coefficients[c.length + 3], 0);
+    }
+  }
 }
 
 TEST(EntropyDecoder, SixteenBitEscapeKeepsLowBits) {
