@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
 
 namespace ridgeview::codec {
@@ -17,12 +18,12 @@ int unquantize(CodecPtr<float[]>& out, const quantization_table& dqt,
   CodecPtr<float[]> values(static_cast<float*>(
       codec_malloc(stride * static_cast<std::size_t>(height) * sizeof(float))));
   if (!values) {
-    report("ERROR : unquantize : calloc : fip\n");
-    return -91;
+    report(msg::WSQ_UNQUANTIZE_ALLOC);
+    return WSQ_UNQUANTIZE_ALLOC;
   }
   if (!dqt.defined) {
-    report("ERROR: unquantize : quantization table parameters not defined!\n");
-    return -92;
+    report(msg::WSQ_NO_QUANTIZATION_TABLE);
+    return WSQ_NO_QUANTIZATION_TABLE;
   }
   for (int k = 0; k < Q_TREELEN; ++k) {
     if (k < NUM_SUBBANDS && dqt.q[k] != 0.0f) continue;

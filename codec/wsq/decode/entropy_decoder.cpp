@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
 
 namespace ridgeview::codec {
@@ -11,11 +12,9 @@ namespace {
 constexpr std::uint8_t kBitMask[9] = {0x00, 0x01, 0x03, 0x07, 0x0F, 0x1F, 0x3F, 0x7F, 0xFF};
 
 int past_image_buffer(int check) {
-  report("ERROR : huffman_decode_data_mem [%d]: ", check);
-  report("Decoded data extends past image buffer. ");
-  report("Encoded data appears corrupt or non-standard.\n");
+  report(msg::WSQ_PAST_IMAGE_BUFFER, check);
   std::fflush(stderr);
-  return -51;
+  return WSQ_PAST_IMAGE_BUFFER;
 }
 
 // Builds the block's decode limits from a defined slot.
@@ -27,7 +26,7 @@ int build_block_limits(const huffman_slot& slot, int table_id, huff_decode_limit
   }
   assign_huffcodes(codes.get());
   if (check_all_ones_codes(codes.get(), code_count) != 0) {
-    report("         hufftable_id = %d\n", table_id);
+    report(msg::WSQ_ALL_ONES_WARNING, table_id);
   }
   build_decode_limits(codes.get(), limits, slot.huffbits);
   return 0;
@@ -185,8 +184,8 @@ class FastSymbols {
   }
 
   static int no_code() {
-    report("ERROR : decode_huff_symbol : no code of 16 bits or fewer matches\n");
-    return -53;
+    report(msg::WSQ_NO_CODE_MATCHES);
+    return WSQ_NO_CODE_MATCHES;
   }
 
   // Moves the reader past `bits` bits, loading whole bytes as the bit-by-bit reader would.
@@ -242,8 +241,8 @@ int getc_nextbits_wsq(std::uint16_t* bits, std::uint16_t* marker, bit_reader& re
           *bits = 1;
           return 0;
         }
-        report("ERROR: getc_nextbits_wsq : No stuffed zeros\n");
-        return -41;
+        report(msg::WSQ_NO_STUFFED_ZERO);
+        return WSQ_NO_STUFFED_ZERO;
       }
     }
   }
@@ -276,8 +275,8 @@ int decode_huff_symbol(int* symbol, const huff_decode_limits& limits,
   int n = 1;
   while (code > limits.code_max[n]) {
     if (n == MAX_HUFFBITS) {
-      report("ERROR : decode_huff_symbol : no code of 16 bits or fewer matches\n");
-      return -53;
+      report(msg::WSQ_NO_CODE_MATCHES);
+      return WSQ_NO_CODE_MATCHES;
     }
     if (int ret = getc_nextbits_wsq(&bit, marker, reader, 1)) return ret;
     code = code * 2 + bit;
@@ -291,8 +290,8 @@ int decode_huff_symbol(int* symbol, const huff_decode_limits& limits,
   // symbol list; such a code matches nothing.
   const std::int32_t index = limits.value_start[n] + code - limits.code_min[n];
   if (index < 0 || index > MAX_HUFFCOUNTS_WSQ) {
-    report("ERROR : decode_huff_symbol : no code of 16 bits or fewer matches\n");
-    return -53;
+    report(msg::WSQ_NO_CODE_MATCHES);
+    return WSQ_NO_CODE_MATCHES;
   }
   *symbol = huffvalues[index];
   return 0;
@@ -341,8 +340,8 @@ int huffman_decode_data_mem(std::int16_t* coefficients, std::size_t capacity,
       std::uint8_t table_id = 0;
       if (int ret = getc_sob_header(&table_id, cursor, end)) return ret;
       if (table_id >= MAX_DHT_TABLES || !tables.dht.table[table_id].defined) {
-        report("ERROR : huffman_decode_data_mem : huffman table {%d} undefined.\n", table_id);
-        return -51;
+        report(msg::WSQ_HUFFMAN_TABLE_UNDEFINED, table_id);
+        return WSQ_HUFFMAN_TABLE_UNDEFINED;
       }
       const huffman_slot& slot = tables.dht.table[table_id];
       if (int ret = build_block_limits(slot, table_id, limits)) return ret;
@@ -380,8 +379,8 @@ int huffman_decode_data_mem(std::int16_t* coefficients, std::size_t capacity,
     if (written > limit) return past_image_buffer(1);
 
     if (symbol == 0 || symbol == 255) {
-      report("ERROR: huffman_decode_data_mem : Invalid code %d (%x).\n", symbol, symbol);
-      return -52;
+      report(msg::WSQ_INVALID_SYMBOL, symbol, symbol);
+      return WSQ_INVALID_SYMBOL;
     }
     if (symbol >= 107) {
       coefficients[written++] = static_cast<std::int16_t>(symbol - 180);

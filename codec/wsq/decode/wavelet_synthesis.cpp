@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "codec/common/codec_memory.h"
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
 #include "codec/wsq/wsq_format.h"
 
@@ -282,12 +283,12 @@ std::size_t fast_path_bytes(int width, int height) {
 // Both synthesis filters must have been read: 0, or -95 / -96 with their messages.
 int check_filters(const transform_table& dtt) {
   if (!dtt.lo_defined || !dtt.lofilt) {
-    report("ERROR: wsq_reconstruct : Lopass filter coefficients not defined\n");
-    return -95;
+    report(msg::WSQ_LOPASS_UNDEFINED);
+    return WSQ_LOPASS_UNDEFINED;
   }
   if (!dtt.hi_defined || !dtt.hifilt) {
-    report("ERROR: wsq_reconstruct : Hipass filter coefficients not defined\n");
-    return -96;
+    report(msg::WSQ_HIPASS_UNDEFINED);
+    return WSQ_HIPASS_UNDEFINED;
   }
   return 0;
 }
@@ -331,8 +332,8 @@ int wsq_reconstruct_with(float* image, int width, int height, const wavelet_tree
   CodecPtr<float[]> work(static_cast<float*>(codec_malloc(
       static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * sizeof(float))));
   if (!work) {
-    report("ERROR : wsq_reconstruct : malloc : fdata1\n");
-    return -97;
+    report(msg::WSQ_RECONSTRUCT_ALLOC);
+    return WSQ_RECONSTRUCT_ALLOC;
   }
   return wsq_reconstruct_in(image, width, height, w_tree, w_treelen, dtt, kernels, work.get());
 }
@@ -403,8 +404,8 @@ int wsq_reconstruct_nodes(float* image, int width, int height, const wavelet_tre
     const std::size_t plan_bytes = PlanBuilder::BytesFor(longest);
     arena.reset(static_cast<unsigned char*>(codec_malloc(fast_path_bytes(width, height))));
     if (!arena) {
-      report("ERROR : wsq_reconstruct : malloc : fdata1\n");
-      return -97;
+      report(msg::WSQ_RECONSTRUCT_ALLOC);
+      return WSQ_RECONSTRUCT_ALLOC;
     }
     builder.emplace(arena.get(), plan_bytes);
     scratch = reinterpret_cast<float*>(arena.get() + plan_bytes);
@@ -454,8 +455,8 @@ int RootToGray::Prepare(const float* image, int width, int height, const wavelet
       plan_bytes + (band_floats + ScratchFloats(width)) * sizeof(float) + 64;
   memory_.reset(static_cast<unsigned char*>(codec_malloc(bytes)));
   if (!memory_) {
-    report("ERROR : wsq_reconstruct : malloc : fdata1\n");
-    return -97;
+    report(msg::WSQ_RECONSTRUCT_ALLOC);
+    return WSQ_RECONSTRUCT_ALLOC;
   }
   PlanBuilder builder(memory_.get(), plan_bytes);
   SynthesisPlans plans(builder, dtt);

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
 #include "codec/wsq/byte_stream.h"
 #include "codec/wsq/decode/dequantize.h"
@@ -123,8 +124,8 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
   const int w = tables.frm.width;
   const int h = tables.frm.height;
   if (w == 0 || h == 0) {
-    report("ERROR : wsq_decode_mem : empty frame (width %d, height %d)\n", w, h);
-    return -23;
+    report(msg::WSQ_EMPTY_FRAME, w, h);
+    return WSQ_EMPTY_FRAME;
   }
 
   int resolution = -1;
@@ -137,8 +138,8 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
   // Refuse a frame whose working arrays would not fit the memory budget before touching any
   // of it: a few bytes of header may declare 65535 x 65535 pixels.
   if (count * kPeakBytesPerPixel > codec_memory_budget()) {
-    report("ERROR: wsq_decode_mem : malloc : qdata1\n");
-    return -20;
+    report(msg::WSQ_COEFFICIENTS_ALLOC);
+    return WSQ_COEFFICIENTS_ALLOC;
   }
   // One block holds the coefficients first and the reconstruction's work array afterwards:
   // it has the size of the work array, the same as the values array, so that the blocks of
@@ -149,8 +150,8 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
                                            capacity * sizeof(std::int16_t));
   CodecPtr<unsigned char[]> block(static_cast<unsigned char*>(codec_malloc(block_bytes)));
   if (!block) {
-    report("ERROR: wsq_decode_mem : malloc : qdata1\n");
-    return -20;
+    report(msg::WSQ_COEFFICIENTS_ALLOC);
+    return WSQ_COEFFICIENTS_ALLOC;
   }
   auto* qdata = reinterpret_cast<std::int16_t*>(block.get());
   std::memset(qdata, 0, capacity * sizeof(std::int16_t));
@@ -187,8 +188,8 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
 
   CodecBytes gray(static_cast<unsigned char*>(codec_malloc(static_cast<std::size_t>(count))));
   if (!gray) {
-    report("ERROR: wsq_decode_mem : malloc : cdata\n");
-    return -21;
+    report(msg::WSQ_PIXELS_ALLOC);
+    return WSQ_PIXELS_ALLOC;
   }
   if (direct == 0) {
     root.Run(gray.get(), tables.frm.m_shift, tables.frm.r_scale);

@@ -1,7 +1,7 @@
 #include "codec/wsq/encode/block_coding.h"
 
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
-#include "codec/wsq/encode/encoder_codes.h"
 #include "codec/wsq/encode/huffman_generation.h"
 
 namespace ridgeview::codec {
@@ -89,8 +89,7 @@ int compress_block(unsigned char* out, std::size_t capacity, std::size_t* size,
   }
   flush_code_bits(w);
   if (w.overflow) {
-    report("ERROR : compress_block : coded block larger than its buffer of %zu bytes\n",
-           capacity);
+    report(msg::WSQ_ENC_BLOCK_OVERFLOW, capacity);
     return WSQ_ENC_BLOCK_OVERFLOW;
   }
   *size = w.size;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
 
 namespace ridgeview::codec {
@@ -143,8 +144,8 @@ int quantize_wsq(CoefficientArray& sip, std::size_t* count, quant_params& params
 
   CoefficientArray out = codec_alloc_array<std::int16_t>(width * height);
   if (!out) {
-    report("ERROR : quantize_wsq : calloc : sip\n");
-    return -90;
+    report(msg::WSQ_ENC_SIP_ALLOC);
+    return WSQ_ENC_SIP_ALLOC;
   }
 
   float sigma[Q_TREELEN] = {};

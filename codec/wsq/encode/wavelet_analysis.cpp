@@ -1,6 +1,7 @@
 #include "codec/wsq/encode/wavelet_analysis.h"
 
 #include "codec/common/codec_memory.h"
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
 #include "codec/wsq/filter_plan.h"
 #include "codec/wsq/simd_kernels.h"
@@ -106,8 +107,8 @@ int wsq_decompose_with(float* fdata, std::size_t width, std::size_t height,
         static_cast<unsigned char*>(codec_malloc(plan_bytes + scratch_bytes)));
   }
   if (!scratch_image || (kernels != nullptr && !arena)) {
-    report("ERROR : wsq_decompose : malloc : fdata1\n");
-    return -94;
+    report(msg::WSQ_ENC_DECOMPOSE_ALLOC);
+    return WSQ_ENC_DECOMPOSE_ALLOC;
   }
   float* fdata1 = scratch_image.get();
   std::optional<PlanBuilder> builder;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codec/decode/wsq_builder.h"
+#include "codec/common/codes.h"
 
 namespace ridgeview::codec {
 namespace {
@@ -136,7 +137,7 @@ TEST(EntropyDecoder, MarkersEndBlocksOnlyAtCodeStarts) {
   wsq_test::append(b, wsq_test::bits(code_of(101)));
   wsq_test::append(b, wsq_test::eoi());
   Result r = decode_blocks(b);
-  EXPECT_EQ(r.ret, -41);
+  EXPECT_EQ(r.ret, WSQ_NO_STUFFED_ZERO);
   EXPECT_EQ(r.err, "ERROR: getc_nextbits_wsq : No stuffed zeros\n");
 
   // Two blocks sharing one table, then EOI: the marker ends each block.
@@ -166,21 +167,21 @@ TEST(EntropyDecoder, MarkersEndBlocksOnlyAtCodeStarts) {
   wsq_test::append(bad, wsq_test::comment("x"));
   wsq_test::append(bad, {0xFF, 0xB0});
   r = decode_blocks(bad);
-  EXPECT_EQ(r.ret, -92);
+  EXPECT_EQ(r.ret, WSQ_INVALID_MARKER);
 
   // An undefined slot and one beyond the 8 slots.
   r = decode_blocks(with_eoi(block(5, code_of(254))));
-  EXPECT_EQ(r.ret, -51);
+  EXPECT_EQ(r.ret, WSQ_HUFFMAN_TABLE_UNDEFINED);
   EXPECT_EQ(r.err, "ERROR : huffman_decode_data_mem : huffman table {5} undefined.\n");
   r = decode_blocks(with_eoi(block(200, code_of(254))));
-  EXPECT_EQ(r.ret, -51);
+  EXPECT_EQ(r.ret, WSQ_HUFFMAN_TABLE_UNDEFINED);
 }
 
 TEST(EntropyDecoder, CountLimitChecks) {
   // Subband 0 only: the limit is its 2 x 2 area.
   const std::vector<int> one = {0};
   Result r = decode_blocks(with_eoi(block(0, code_of(5))), one);
-  EXPECT_EQ(r.ret, -51);
+  EXPECT_EQ(r.ret, WSQ_PAST_IMAGE_BUFFER);
   EXPECT_EQ(r.err, "ERROR : huffman_decode_data_mem [2]: Decoded data extends past image "
                    "buffer. Encoded data appears corrupt or non-standard.\n");
   r = decode_blocks(with_eoi(block(0, code_of(105) + byte_bits(5, 8))), one);
@@ -196,7 +197,7 @@ TEST(EntropyDecoder, CountLimitChecks) {
   EXPECT_EQ(r.ret, 0) << r.err;
   EXPECT_EQ(r.coefficients[4], 74);
   r = decode_blocks(with_eoi(block(0, five + code_of(254))), one);
-  EXPECT_EQ(r.ret, -51);
+  EXPECT_EQ(r.ret, WSQ_PAST_IMAGE_BUFFER);
   EXPECT_NE(r.err.find("[1]"), std::string::npos);
 
   // A run of exactly the limit is fine.
@@ -206,7 +207,7 @@ TEST(EntropyDecoder, CountLimitChecks) {
 
 TEST(EntropyDecoder, InvalidSymbolsAndUnmatchedCodes) {
   Result r = decode_blocks(with_eoi(block(0, code_of(0))));
-  EXPECT_EQ(r.ret, -52);
+  EXPECT_EQ(r.ret, WSQ_INVALID_SYMBOL);
   EXPECT_EQ(r.err, "ERROR: huffman_decode_data_mem : Invalid code 0 (0).\n");
   r = decode_blocks(with_eoi(block(0, code_of(255))));
   EXPECT_EQ(r.err, "ERROR: huffman_decode_data_mem : Invalid code 255 (ff).\n");
@@ -228,7 +229,7 @@ TEST(EntropyDecoder, InvalidSymbolsAndUnmatchedCodes) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(huffman_decode_data_mem(out.data(), out.size(), tables, q, c,
                                     stream.data() + stream.size()),
-            -53);
+            WSQ_NO_CODE_MATCHES);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR : decode_huff_symbol : no code of 16 bits or fewer matches\n");
 }

@@ -10,6 +10,7 @@
 #include "codec/wsq/decode/dequantize.h"
 #include "codec/wsq/decode/wavelet_synthesis.h"
 #include "codec/wsq/simd_kernels.h"
+#include "codec/common/codes.h"
 
 namespace ridgeview::codec {
 namespace {
@@ -46,7 +47,7 @@ TEST(Dequantize, MapsValuesToBinCentres) {
 
   dqt.defined = false;
   testing::internal::CaptureStderr();
-  EXPECT_EQ(unquantize(out, dqt, q, Q_TREELEN, coefficients, 64, 64), -92);
+  EXPECT_EQ(unquantize(out, dqt, q, Q_TREELEN, coefficients, 64, 64), WSQ_NO_QUANTIZATION_TABLE);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR: unquantize : quantization table parameters not defined!\n");
 }
@@ -172,7 +173,7 @@ TEST(WaveletSynthesis, EvenFiltersLeaveTheTableUnchanged) {
 
   transform_table none;
   testing::internal::CaptureStderr();
-  EXPECT_EQ(wsq_reconstruct(image.data(), 16, 16, w, W_TREELEN, none), -95);
+  EXPECT_EQ(wsq_reconstruct(image.data(), 16, 16, w, W_TREELEN, none), WSQ_LOPASS_UNDEFINED);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR: wsq_reconstruct : Lopass filter coefficients not defined\n");
 }
@@ -242,7 +243,7 @@ TEST(WaveletSynthesis, RootStraightToGrayStepsAsideWhereItCannotApply) {
   EXPECT_EQ(pixels, std::vector<std::uint8_t>(32 * 32, 9));
   transform_table none;
   testing::internal::CaptureStderr();
-  EXPECT_EQ(root.Prepare(image.data(), 32, 32, tree[0], none, k), -95);
+  EXPECT_EQ(root.Prepare(image.data(), 32, 32, tree[0], none, k), WSQ_LOPASS_UNDEFINED);
   testing::internal::GetCapturedStderr();
 }
 

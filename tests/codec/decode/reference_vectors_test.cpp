@@ -6,6 +6,7 @@
 #include <string>
 
 #include "codec/wsq/wsq.h"
+#include "codec/codec_test_support.h"
 #include "codec/test_files.h"
 
 namespace ridgeview::codec {
@@ -92,7 +93,10 @@ TEST(ReferenceErrors, EveryMalformedFileFailsWithItsCodeAndMessage) {
     Decoded d = decode(read_file(vector_path("errors/" + name)));
     EXPECT_EQ(d.ret, std::stoi(code));
     // Where a file prints more than one line, the expectation is the first.
-    EXPECT_EQ(d.err.substr(0, d.err.find('\n') + 1), unescape(message));
+    const std::string first = d.err.substr(0, d.err.find('\n') + 1);
+    EXPECT_EQ(first, unescape(message));
+    // The code and its message are one of the named codes.
+    EXPECT_NE(codec_test::code_name(d.ret, first), "") << d.ret << " " << first;
     EXPECT_FALSE(d.pixels);
     EXPECT_EQ(codec_live_allocations(), 0);
     ++checked;

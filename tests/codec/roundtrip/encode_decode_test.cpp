@@ -7,6 +7,7 @@
 
 #include "codec/wsq/wsq.h"
 #include "codec/test_files.h"
+#include "codec/common/codes.h"
 
 namespace ridgeview::codec {
 namespace {
@@ -133,7 +134,8 @@ TEST(EncodeDecode, SmallSizesEitherFitAndDecodeOrFailCleanly) {
       testing::internal::GetCapturedStderr();
       EXPECT_EQ(codec_live_allocations(), data ? 1 : 0);
       if (ret != 0) {
-        EXPECT_TRUE(ret == -32 || ret == -33) << w << "x" << h << ": " << ret;
+        EXPECT_TRUE(ret == WSQ_ENC_BYTE_OVERFLOW || ret == WSQ_ENC_BYTES_OVERFLOW)
+            << w << "x" << h << ": " << ret;
         continue;
       }
       const Decoded d = decode(Bytes(data.get(), data.get() + length));
