@@ -104,6 +104,7 @@ int wsq_decode_mem(CodecBytes& pixels, int* width, int* height, int* depth, int*
 int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int* width,
                         int* height, int* depth, int* ppi, int* lossy, int* encoder,
                         int* software, const unsigned char* data, std::size_t length) {
+  codec_clear_last_refusal();
   const SimdKernels& kernels =
       strategy.kernels != nullptr ? *strategy.kernels : BaselineSimdKernels();
   DecodeState state;  // every decode starts with all tables undefined
@@ -137,7 +138,7 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
   const std::uint64_t count = std::uint64_t(w) * std::uint64_t(h);
   // Refuse a frame whose working arrays would not fit the memory budget before touching any
   // of it: a few bytes of header may declare 65535 x 65535 pixels.
-  if (count * kPeakBytesPerPixel > codec_memory_budget()) {
+  if (!codec_fits_budget(count * kPeakBytesPerPixel)) {
     report(msg::WSQ_COEFFICIENTS_ALLOC);
     return WSQ_COEFFICIENTS_ALLOC;
   }

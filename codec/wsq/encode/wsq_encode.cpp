@@ -65,7 +65,7 @@ int transform_and_quantize(encode_context& ctx, const unsigned char* pixels,
   const SimdKernels& kernels =
       strategy.kernels != nullptr ? *strategy.kernels : BaselineSimdKernels();
   // fdata and the decomposition's scratch image are the peak: 8 bytes per pixel.
-  if (ctx.num_pix > codec_memory_budget() / 8) {
+  if (!codec_fits_budget(std::uint64_t{ctx.num_pix} * 8)) {
     report(msg::WSQ_ENC_FDATA_ALLOC);
     return WSQ_ENC_FDATA_ALLOC;
   }
@@ -177,6 +177,7 @@ int wsq_encode_1(CodecBytes& wsq_data, std::size_t* length, float r,
 int wsq_encode_1_with(const EncodeStrategy& strategy, CodecBytes& wsq_data,
                       std::size_t* length, float r, const unsigned char* pixels, int width,
                       int height, int /*depth*/, int ppi, const char* comment_text) {
+  codec_clear_last_refusal();
   int ret = check_arguments(pixels, length, width, height, comment_text);
   if (ret != 0) return ret;
 

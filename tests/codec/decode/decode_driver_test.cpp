@@ -202,6 +202,7 @@ TEST(DecodeDriver, EveryAllocationFailureIsReportedAndReleased) {
     EXPECT_EQ(d.width, 0);
     const std::string first = d.err.substr(0, d.err.find('\n') + 1);
     EXPECT_TRUE(first.find("alloc") != std::string::npos) << first;
+    EXPECT_EQ(codec_last_refusal(), AllocRefusal::Injected);
     EXPECT_EQ(codec_live_allocations(), 0);
     codes.insert(codec_test::code_name(d.ret, first));
   }
