@@ -19,6 +19,22 @@ int wsq_decode_mem(CodecBytes& pixels, int* width, int* height, int* depth, int*
                    int* lossy, int* encoder, int* software, const unsigned char* data,
                    std::size_t length);
 
+// What the headers of a WSQ file say: frame size, resolution (-1 without a NIST_COM "PPI"
+// value), encoder and software numbers.
+struct WsqHeaderInfo {
+  int width = 0;
+  int height = 0;
+  int ppi = 0;
+  int encoder = 0;
+  int software = 0;
+};
+
+// Reads the headers of a WSQ file without decoding its coded data: SOI, the table and
+// comment segments, the frame header and the NIST_COM resolution, with the checks and codes
+// wsq_decode_mem applies to them. Constant memory and time whatever the frame size; coded
+// data that is damaged or cut short is not looked at. On success *info is filled.
+int wsq_read_header_info(WsqHeaderInfo* info, const unsigned char* data, std::size_t length);
+
 // Encodes an 8-bit gray image (width * height bytes, top row first) at bit rate r (bits per
 // pixel) and resolution ppi. comment_text may be null (no caller comment) or a text: a
 // NIST_COM text is merged into the file's NIST_COM list, any other text (even an empty one)

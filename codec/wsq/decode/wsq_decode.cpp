@@ -1,7 +1,6 @@
 #include "codec/wsq/decode/wsq_decode.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 
 #include "codec/common/codes.h"
@@ -9,6 +8,7 @@
 #include "codec/wsq/byte_stream.h"
 #include "codec/wsq/decode/dequantize.h"
 #include "codec/wsq/decode/entropy_decoder.h"
+#include "codec/wsq/decode/header_reader.h"
 #include "codec/wsq/decode/wavelet_synthesis.h"
 #include "codec/wsq/segment_readers.h"
 #include "codec/wsq/subband_geometry.h"
@@ -21,10 +21,6 @@ namespace {
 // holds the coefficients and then the reconstruction's work array (4 + 4).
 constexpr std::uint64_t kPeakBytesPerPixel = 8;
 
-bool is_space(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // Per-call decoder state: tables, trees and the arrays of the current step.
 struct DecodeState {
   decoder_tables tables;
@@ -33,59 +29,6 @@ struct DecodeState {
 };
 
 }  // namespace
-
-int parse_decimal(const char* text) {
-  while (is_space(*text)) ++text;
-  bool negative = false;
-  if (*text == '+' || *text == '-') negative = *text++ == '-';
-  long long value = 0;
-  for (; *text >= '0' && *text <= '9'; ++text) {
-    if (value <= static_cast<long long>(INT_MAX) + 1) value = value * 10 + (*text - '0');
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX) return INT_MAX;
-  if (value < INT_MIN) return INT_MIN;
-  return static_cast<int>(value);
-}
-
-int find_nistcom_wsq(FetPtr& list, const std::uint8_t* data, std::size_t length) {
-  ByteCursor cursor = data;
-  const ByteCursor end = data + length;
-  std::uint16_t marker = 0;
-  if (int ret = getc_marker_wsq(&marker, MarkerMode::SOI, cursor, end)) return ret;
-  for (;;) {
-    if (int ret = getc_marker_wsq(&marker, MarkerMode::ANY, cursor, end)) return ret;
-    if (marker == SOB_WSQ) {
-      list.reset();
-      return 0;
-    }
-    // Compare only the bytes that exist behind the length field.
-    const bool nistcom = marker == COM_WSQ && end - cursor >= 10 &&
-                         std::memcmp(cursor + 2, "NIST_COM", 8) == 0;
-    if (nistcom) {
-      CodecPtr<char[]> text;
-      if (int ret = getc_comment(text, cursor, end)) return ret;
-      FetPtr parsed;
-      if (int ret = string2fet(parsed, text.get())) return ret;
-      list = std::move(parsed);
-      return 0;
-    }
-    if (int ret = getc_skip_marker_segment(marker, cursor, end)) return ret;
-  }
-}
-
-int find_ppi_wsq(int* ppi, const std::uint8_t* data, std::size_t length) {
-  FetPtr list;
-  if (int ret = find_nistcom_wsq(list, data, length)) return ret;
-  if (!list) {
-    *ppi = -1;
-    return 0;
-  }
-  CodecString value;
-  if (int ret = extractfet_ret(value, "PPI", list.get())) return ret;
-  *ppi = value ? parse_decimal(value.get()) : -1;
-  return 0;
-}
 
 void float_to_gray8(std::uint8_t* pixels, const float* values, int width, int height,
                     float m_shift, float r_scale, const SimdKernels& kernels) {
@@ -111,25 +54,11 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
   decoder_tables& tables = state.tables;
   ByteCursor cursor = data;
   const ByteCursor end = data + length;
-
-  std::uint16_t marker = 0;
-  if (int ret = getc_marker_wsq(&marker, MarkerMode::SOI, cursor, end)) return ret;
-  if (int ret = getc_marker_wsq(&marker, MarkerMode::TABLES_OR_SOF, cursor, end)) return ret;
-  while (marker != SOF_WSQ) {
-    if (int ret = getc_table_wsq(marker, tables.dtt, tables.dqt, tables.dht, cursor, end)) {
-      return ret;
-    }
-    if (int ret = getc_marker_wsq(&marker, MarkerMode::TABLES_OR_SOF, cursor, end)) return ret;
-  }
-  if (int ret = getc_sof_header(tables.frm, cursor, end)) return ret;
+  if (int ret = read_frame_headers(tables, cursor, end)) return ret;
   const int w = tables.frm.width;
   const int h = tables.frm.height;
-  if (w == 0 || h == 0) {
-    report(msg::WSQ_EMPTY_FRAME, w, h);
-    return WSQ_EMPTY_FRAME;
-  }
 
-  int resolution = -1;
+  int resolution = kUnknownPpi;
   if (int ret = find_ppi_wsq(&resolution, data, length)) return ret;
 
   build_wavelet_tree(state.w_tree, w, h);

@@ -10,6 +10,7 @@
 
 #include "codec/decode/wsq_builder.h"
 #include "codec/test_files.h"
+#include "codec/wsq/decode/header_reader.h"
 #include "codec/wsq/decode/wsq_decode.h"
 #include "codec/wsq/wsq.h"
 #include "codec/codec_test_support.h"
