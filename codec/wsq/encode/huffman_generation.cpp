@@ -9,14 +9,14 @@
 namespace ridgeview::codec {
 
 int coefficient_symbol(std::int16_t v, int max_coeff) {
-  if (v <= max_coeff && v > -max_coeff) return v + 180;
-  if (v > 0) return v <= 255 ? 101 : 103;
-  return v >= -255 ? 102 : 104;
+  if (v <= max_coeff && v > -max_coeff) return v + SYM_VALUE_BIAS;
+  if (v > 0) return v <= 255 ? SYM_POSITIVE_8 : SYM_POSITIVE_16;
+  return v >= -255 ? SYM_NEGATIVE_8 : SYM_NEGATIVE_16;
 }
 
 int zero_run_symbol(std::uint32_t run, int max_zrun) {
   if (run <= static_cast<std::uint32_t>(max_zrun)) return static_cast<int>(run);
-  return run <= 255 ? 105 : 106;
+  return run <= 255 ? SYM_RUN_8 : SYM_RUN_16;
 }
 
 SymbolList::SymbolList(std::size_t limit) {
