@@ -109,7 +109,7 @@ bool PlanBuilder::Finish(FilterPlan& plan, std::int32_t output_step, std::int32_
   return true;
 }
 
-bool PlanKey::Set(int kind_, std::int32_t length_, bool flag_, const float* lofilt, int lo_taps,
+bool PlanKey::Set(PlanKind kind_, std::int32_t length_, bool flag_, const float* lofilt, int lo_taps,
                   const float* hifilt, int hi_taps) {
   if (lo_taps < 0 || hi_taps < 0 || lo_taps > kMaxTaps || hi_taps > kMaxTaps) return false;
   kind = kind_;

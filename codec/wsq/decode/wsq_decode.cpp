@@ -98,19 +98,19 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
   // Every node but the root merges in place with the block as work array; the root merges
   // straight into the gray pixels when the fast kernels can, which needs no work array, so
   // the block goes before the pixels are allocated.
-  if (int ret = wsq_reconstruct_nodes(values.get(), w, h, state.w_tree, 1, W_TREELEN - 1,
-                                      tables.dtt, strategy.kernels,
-                                      reinterpret_cast<float*>(block.get()))) {
+  float* work = reinterpret_cast<float*>(block.get());
+  if (int ret = wsq_reconstruct(values.get(), w, h, state.w_tree, 1, W_TREELEN - 1, tables.dtt,
+                                strategy.kernels, work)) {
     return ret;
   }
   RootToGray root;
-  const int direct =
+  const int root_prepared =
       root.Prepare(values.get(), w, h, state.w_tree[0], tables.dtt, strategy.kernels);
-  if (direct < 0) return direct;
-  if (direct != 0) {
-    if (int ret = wsq_reconstruct_nodes(values.get(), w, h, state.w_tree, 0, 0, tables.dtt,
-                                        strategy.kernels,
-                                        reinterpret_cast<float*>(block.get()))) {
+  if (root_prepared < 0) return root_prepared;
+  const bool root_to_gray = root_prepared == RootToGray::kReady;
+  if (!root_to_gray) {
+    if (int ret = wsq_reconstruct(values.get(), w, h, state.w_tree, 0, 0, tables.dtt,
+                                  strategy.kernels, work)) {
       return ret;
     }
   }
@@ -121,7 +121,7 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
     report(msg::WSQ_PIXELS_ALLOC);
     return WSQ_PIXELS_ALLOC;
   }
-  if (direct == 0) {
+  if (root_to_gray) {
     root.Run(gray.get(), tables.frm.m_shift, tables.frm.r_scale);
   } else {
     float_to_gray8(gray.get(), values.get(), w, h, tables.frm.m_shift, tables.frm.r_scale,

@@ -80,8 +80,8 @@ int transform_and_quantize(encode_context& ctx, const unsigned char* pixels,
                      static_cast<std::int32_t>(ctx.height));
   build_quantization_tree(ctx.q_tree, ctx.w_tree);
 
-  int ret = wsq_decompose_with(fdata.get(), ctx.width, ctx.height, ctx.w_tree, wsq_hifilt,
-                               WSQ_HIFILT_LEN, wsq_lofilt, WSQ_LOFILT_LEN, strategy.kernels);
+  int ret = wsq_decompose(fdata.get(), ctx.width, ctx.height, ctx.w_tree, wsq_hifilt,
+                          WSQ_HIFILT_LEN, wsq_lofilt, WSQ_LOFILT_LEN, strategy.kernels);
   if (ret != 0) return ret;
 
   subband_variances(ctx.params, ctx.q_tree, fdata.get(), ctx.width);
