@@ -147,32 +147,35 @@ int getc_transform_table(transform_table& dtt, ByteCursor& cursor, ByteCursor en
 }
 
 int getc_dqt_segment(quantization_table& dqt, ByteCursor& cursor, ByteCursor end) {
+  quantization_table read;
   std::uint16_t length = 0;
   if (int ret = getc_u16(&length, cursor, end)) return ret;
-  if (int ret = getc_scaled_u16(&dqt.center, cursor, end)) return ret;
+  if (int ret = getc_scaled_u16(&read.center, cursor, end)) return ret;
   for (int k = 0; k < Q_TREELEN; ++k) {
-    if (int ret = getc_scaled_u16(&dqt.q[k], cursor, end)) return ret;
-    if (int ret = getc_scaled_u16(&dqt.z[k], cursor, end)) return ret;
+    if (int ret = getc_scaled_u16(&read.q[k], cursor, end)) return ret;
+    if (int ret = getc_scaled_u16(&read.z[k], cursor, end)) return ret;
   }
-  dqt.defined = true;
+  read.defined = true;
+  dqt = read;
   return 0;
 }
 
 int getc_huffman_table(std::uint8_t* table_id, CodecPtr<std::uint8_t[]>& huffbits,
                        CodecPtr<std::uint8_t[]>& huffvalues, int max_count, ByteCursor& cursor,
                        ByteCursor end, bool read_length, int* bytes_left) {
+  int left = *bytes_left;
   if (read_length) {
     std::uint16_t length = 0;
     if (int ret = getc_u16(&length, cursor, end)) return ret;
-    *bytes_left = length - 2;
+    left = length - 2;
   }
-  if (*bytes_left <= 0) {
+  if (left <= 0) {
     report(msg::WSQ_NO_HUFFMAN_BYTES);
     return WSQ_NO_HUFFMAN_BYTES;
   }
   std::uint8_t id = 0;
   if (int ret = getc_byte(&id, cursor, end)) return ret;
-  *bytes_left -= 1;
+  left -= 1;
 
   CodecPtr<std::uint8_t[]> bits = codec_alloc_array<std::uint8_t>(MAX_HUFFBITS);
   if (!bits) {
@@ -184,7 +187,7 @@ int getc_huffman_table(std::uint8_t* table_id, CodecPtr<std::uint8_t[]>& huffbit
     if (int ret = getc_byte(&bits[i], cursor, end)) return ret;
     num_values = static_cast<std::uint16_t>(num_values + bits[i]);
   }
-  *bytes_left -= MAX_HUFFBITS;
+  left -= MAX_HUFFBITS;
   if (num_values > max_count + 1) {
     report(msg::WSQ_TOO_MANY_HUFFVALUES, num_values, max_count + 1);
     return WSQ_TOO_MANY_HUFFVALUES;
@@ -199,8 +202,9 @@ int getc_huffman_table(std::uint8_t* table_id, CodecPtr<std::uint8_t[]>& huffbit
   for (int i = 0; i < num_values; ++i) {
     if (int ret = getc_byte(&values[i], cursor, end)) return ret;
   }
-  *bytes_left -= num_values;
+  left -= num_values;
 
+  *bytes_left = left;
   *table_id = id;
   huffbits = std::move(bits);
   huffvalues = std::move(values);
@@ -208,6 +212,8 @@ int getc_huffman_table(std::uint8_t* table_id, CodecPtr<std::uint8_t[]>& huffbit
 }
 
 int getc_dht_segment(huffman_table_set& dht, ByteCursor& cursor, ByteCursor end) {
+  // The tables go into a copy, which replaces the caller's set once the whole segment is read.
+  huffman_table_set read = dht;
   int bytes_left = 0;
   bool first = true;
   do {
@@ -222,7 +228,7 @@ int getc_dht_segment(huffman_table_set& dht, ByteCursor& cursor, ByteCursor end)
       report(msg::WSQ_HUFFMAN_ID_RANGE, id, MAX_DHT_TABLES - 1);
       return WSQ_HUFFMAN_ID_RANGE;
     }
-    huffman_slot& slot = dht.table[id];
+    huffman_slot& slot = read.table[id];
     // Later tables of one segment may not name a slot that is already defined. This failure
     // writes no message (see WSQ_HUFFMAN_SLOT_TAKEN).
     if (!first && slot.defined) return WSQ_HUFFMAN_SLOT_TAKEN;
@@ -231,6 +237,7 @@ int getc_dht_segment(huffman_table_set& dht, ByteCursor& cursor, ByteCursor end)
     slot.defined = true;
     first = false;
   } while (bytes_left != 0);
+  dht = read;
   return 0;
 }
 

@@ -24,7 +24,7 @@ struct DecodeStrategy {
   bool table_huffman = true;                          // false: bit-by-bit Huffman decoding
 };
 
-// wsq_decode_mem with a chosen strategy.
+// wsq_decode_mem with a chosen strategy: the same outputs, codes and ownership.
 int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int* width,
                         int* height, int* depth, int* ppi, int* lossy, int* encoder,
                         int* software, const unsigned char* data, std::size_t length);

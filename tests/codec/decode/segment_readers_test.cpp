@@ -111,6 +111,49 @@ TEST(SegmentReaders, TransformTableEvenLengths) {
   EXPECT_FLOAT_EQ(t.dtt.lofilt[0], -3.0f);
 }
 
+TEST(SegmentReaders, FailedReadsLeaveTheTablesAsTheyWere) {
+  decoder_tables t;
+  ASSERT_EQ(read_table(wsq_test::dqt({0, 1}, 20), t).ret, 0);
+  ASSERT_EQ(read_table(wsq_test::dht(0, {1}, {42}), t).ret, 0);
+  const quantization_table dqt_before = t.dqt;
+
+  // A DQT segment cut after 40 of its 64 subbands: the table read before stays whole.
+  Bytes cut = wsq_test::dqt({0, 1, 2, 3, 4, 5}, 70);
+  cut.resize(4 + 3 + 40 * 6);
+  const Read dqt = read_table(cut, t);
+  EXPECT_EQ(dqt.ret, WSQ_END_OF_BUFFER_BYTE);
+  EXPECT_EQ(t.dqt.center, dqt_before.center);
+  for (int k = 0; k < Q_TREELEN; ++k) {
+    EXPECT_EQ(t.dqt.q[k], dqt_before.q[k]) << k;
+    EXPECT_EQ(t.dqt.z[k], dqt_before.z[k]) << k;
+  }
+  EXPECT_TRUE(t.dqt.defined);
+
+  // A DHT segment whose second table fails: the first one is not stored either.
+  Bytes payload = wsq_test::dht_table(0, {1}, {7});
+  wsq_test::append(payload, wsq_test::dht_table(1, {2}, {8}));
+  wsq_test::Bytes dht = wsq_test::segment(0xFFA6, payload);
+  dht.pop_back();
+  EXPECT_EQ(read_table(dht, t).ret, WSQ_END_OF_BUFFER_BYTE);
+  EXPECT_EQ(t.dht.table[0].huffvalues[0], 42);
+  EXPECT_FALSE(t.dht.table[1].defined);
+
+  // One Huffman table cut short leaves the caller's count of bytes as it was.
+  const Bytes table = wsq_test::dht_table(3, {2}, {1, 2});
+  ByteCursor c = table.data();
+  int bytes_left = 10;
+  std::uint8_t id = 99;
+  CodecPtr<std::uint8_t[]> bits, values;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(getc_huffman_table(&id, bits, values, MAX_HUFFCOUNTS_WSQ, c,
+                               table.data() + table.size() - 1, false, &bytes_left),
+            WSQ_END_OF_BUFFER_BYTE);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(bytes_left, 10);
+  EXPECT_EQ(id, 99);
+  EXPECT_FALSE(bits);
+}
+
 TEST(SegmentReaders, ScaledNumbersFrameHeaderAndComments) {
   const Bytes scaled = {2, 0, 44, 0, 0x01, 0x00};
   ByteCursor c = scaled.data();
