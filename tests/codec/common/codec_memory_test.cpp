@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "codec/codec_test_support.h"
 #include "codec/common/codec_memory.h"
 #include "codec/common/codes.h"
 #include "codec/decode/wsq_builder.h"
@@ -44,11 +45,7 @@ struct Outcome {
 };
 
 Outcome decode(const std::vector<std::uint8_t>& file) {
-  CodecBytes pixels;
-  int w, h, d, p, l, e, s;
-  testing::internal::CaptureStderr();
-  const int ret = wsq_decode_mem(pixels, &w, &h, &d, &p, &l, &e, &s, file.data(), file.size());
-  testing::internal::GetCapturedStderr();
+  const int ret = codec_test::decode_file(file).ret;
   return {ret, codec_last_refusal()};
 }
 

@@ -21,21 +21,9 @@ namespace {
 
 using wsq_test::Bytes;
 
-struct Decoded {
-  int ret = 0;
-  CodecBytes pixels;
-  int width = 0, height = 0, depth = 0, ppi = 0, lossy = 0, encoder = 0, software = 0;
-  std::string err;
-};
+using codec_test::Decoded;
 
-Decoded decode(const Bytes& file) {
-  Decoded d;
-  testing::internal::CaptureStderr();
-  d.ret = wsq_decode_mem(d.pixels, &d.width, &d.height, &d.depth, &d.ppi, &d.lossy, &d.encoder,
-                         &d.software, file.data(), file.size());
-  d.err = testing::internal::GetCapturedStderr();
-  return d;
-}
+Decoded decode(const Bytes& file) { return codec_test::decode_file(file); }
 
 const Bytes& print_file() {
   static const Bytes file = testing_files::read_file(testing_files::vector_path("print_419x331.wsq"));
@@ -124,8 +112,7 @@ TEST(DecodeDriver, CommentsAnywhereAreAcceptedAndOnlyTheFirstNistcomCounts) {
   Decoded d = decode(g);
   ASSERT_EQ(d.ret, 0) << d.err;
   EXPECT_EQ(d.ppi, 500);
-  EXPECT_TRUE(std::equal(print_pixels().pixels.begin(), print_pixels().pixels.end(),
-                         d.pixels.get()));
+  EXPECT_EQ(d.pixels, print_pixels().pixels);
 }
 
 TEST(DecodeDriver, PixelConversionRoundsAndClamps) {
@@ -199,7 +186,7 @@ TEST(DecodeDriver, EveryAllocationFailureIsReportedAndReleased) {
     Decoded d = decode(print_file());
     SCOPED_TRACE(n);
     EXPECT_LT(d.ret, 0);
-    EXPECT_FALSE(d.pixels);
+    EXPECT_TRUE(d.pixels.empty());
     EXPECT_EQ(d.width, 0);
     const std::string first = d.err.substr(0, d.err.find('\n') + 1);
     EXPECT_TRUE(first.find("alloc") != std::string::npos) << first;
