@@ -8,10 +8,8 @@
 namespace ridgeview::codec {
 
 int unquantize(CodecPtr<float[]>& out, const quantization_table& dqt,
-               const quantization_tree_entry* q_tree, int q_treelen,
-               const std::int16_t* coefficients, int width, int height,
-               const SimdKernels& kernels) {
-  (void)q_treelen;  // only the 60 coded subbands are ever read
+               const quantization_tree_entry* q_tree, const std::int16_t* coefficients,
+               int width, int height, const SimdKernels& kernels) {
   const std::size_t stride = static_cast<std::size_t>(width);
   // Every pixel belongs to exactly one of the 64 subband rectangles: the coded ones are
   // written below, the others are set to 0 here, so the array needs no zero-filling first.

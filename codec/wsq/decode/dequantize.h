@@ -17,8 +17,7 @@ namespace ridgeview::codec {
 // is untouched and nothing stays allocated. `kernels` selects the instruction set (all give
 // the same values).
 int unquantize(CodecPtr<float[]>& out, const quantization_table& dqt,
-               const quantization_tree_entry* q_tree, int q_treelen,
-               const std::int16_t* coefficients, int width, int height,
-               const SimdKernels& kernels = BestSimdKernels());
+               const quantization_tree_entry* q_tree, const std::int16_t* coefficients,
+               int width, int height, const SimdKernels& kernels = BestSimdKernels());
 
 }  // namespace ridgeview::codec

@@ -91,8 +91,7 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
   }
 
   CodecPtr<float[]> values;
-  if (int ret = unquantize(values, tables.dqt, state.q_tree, Q_TREELEN, qdata, w, h,
-                           kernels)) {
+  if (int ret = unquantize(values, tables.dqt, state.q_tree, qdata, w, h, kernels)) {
     return ret;
   }
   // Every node but the root merges in place with the block as work array; the root merges

@@ -31,7 +31,7 @@ TEST(Dequantize, MapsValuesToBinCentres) {
   ASSERT_EQ(q[0].lx * q[0].ly, 4);
   const std::int16_t coefficients[4] = {1, -1, 0, 3};
   CodecPtr<float[]> out;
-  ASSERT_EQ(unquantize(out, dqt, q, Q_TREELEN, coefficients, 64, 64), 0);
+  ASSERT_EQ(unquantize(out, dqt, q, coefficients, 64, 64), 0);
   const float want = static_cast<float>(static_cast<double>(2.0f * (1.0f - 0.44f)) +
                                         static_cast<double>(1.2f) * 0.5);
   EXPECT_EQ(out[0], want);
@@ -47,7 +47,7 @@ TEST(Dequantize, MapsValuesToBinCentres) {
 
   dqt.defined = false;
   testing::internal::CaptureStderr();
-  EXPECT_EQ(unquantize(out, dqt, q, Q_TREELEN, coefficients, 64, 64), WSQ_NO_QUANTIZATION_TABLE);
+  EXPECT_EQ(unquantize(out, dqt, q, coefficients, 64, 64), WSQ_NO_QUANTIZATION_TABLE);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR: unquantize : quantization table parameters not defined!\n");
 }
