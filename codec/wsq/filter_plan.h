@@ -75,6 +75,7 @@ class PlanBuilder {
     std::int32_t count;  // terms so far; -1 while unset
     FilterTerm terms[kMaxPlanTerms];
   };
+  static std::size_t BytesPerOutput();
   Slot* slots_ = nullptr;
   std::int32_t capacity_ = 0;  // slots available
   FilterRun* runs_ = nullptr;
