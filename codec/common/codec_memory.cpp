@@ -17,16 +17,32 @@ struct ThreadState {
   std::int64_t fail_at = -1;
   std::uint64_t calls = 0;
   std::int64_t live = 0;
+  AllocRefusal refusal = AllocRefusal::None;
 };
 thread_local ThreadState t_state;
 
-// Counts the attempt and reports whether it must fail.
+// Records why an allocation failed; returns true so that callers can fail with it.
+bool refuse(AllocRefusal why) {
+  t_state.refusal = why;
+  return true;
+}
+
+// Counts the attempt and reports whether it must fail (recording why).
 bool must_fail(std::size_t bytes) {
   ThreadState& s = t_state;
   const std::uint64_t index = s.calls++;
-  if (bytes > g_budget.load(std::memory_order_relaxed)) return true;
-  if (s.fail_at >= 0 && index == static_cast<std::uint64_t>(s.fail_at)) return true;
-  return s.hook != nullptr && s.hook(index, bytes, s.context);
+  if (bytes > g_budget.load(std::memory_order_relaxed)) return refuse(AllocRefusal::Budget);
+  if (s.fail_at >= 0 && index == static_cast<std::uint64_t>(s.fail_at)) {
+    return refuse(AllocRefusal::Injected);
+  }
+  if (s.hook != nullptr && s.hook(index, bytes, s.context)) return refuse(AllocRefusal::Injected);
+  return false;
+}
+
+// The system's allocation failed: null, recorded.
+void* out_of_memory() {
+  refuse(AllocRefusal::OutOfMemory);
+  return nullptr;
 }
 
 // Every block carries its capacity in a 16-byte header in front of the caller's bytes, so that
@@ -133,13 +149,15 @@ void* codec_malloc(std::size_t bytes) {
   if (must_fail(bytes)) return nullptr;
   void* p = bytes >= kCacheMinBytes ? t_cache.take(bytes) : nullptr;
   if (p == nullptr) p = raw_allocate(bytes, false);
-  if (p != nullptr) ++t_state.live;
+  if (p == nullptr) return out_of_memory();
+  ++t_state.live;
   return p;
 }
 
 void* codec_calloc(std::size_t count, std::size_t size) {
   if (size != 0 && count > std::numeric_limits<std::size_t>::max() / size) {
     ++t_state.calls;
+    refuse(AllocRefusal::Budget);  // more than any budget can be
     return nullptr;
   }
   const std::size_t bytes = count * size;
@@ -150,16 +168,19 @@ void* codec_calloc(std::size_t count, std::size_t size) {
   } else {
     p = raw_allocate(bytes, true);
   }
-  if (p != nullptr) ++t_state.live;
+  if (p == nullptr) return out_of_memory();
+  ++t_state.live;
   return p;
 }
 
 void* codec_realloc(void* p, std::size_t bytes) {
   if (p == nullptr) return codec_malloc(bytes);
   if (must_fail(bytes)) return nullptr;
-  if (bytes > std::numeric_limits<std::size_t>::max() - sizeof(BlockHeader)) return nullptr;
+  if (bytes > std::numeric_limits<std::size_t>::max() - sizeof(BlockHeader)) {
+    return out_of_memory();
+  }
   void* block = std::realloc(header_of(p), sizeof(BlockHeader) + bytes);
-  if (block == nullptr) return nullptr;
+  if (block == nullptr) return out_of_memory();
   auto* header = static_cast<BlockHeader*>(block);
   header->capacity = bytes;
   return header + 1;
@@ -180,6 +201,15 @@ void codec_release_cached_memory() { t_cache.release(); }
 std::size_t codec_memory_budget() { return g_budget.load(std::memory_order_relaxed); }
 void codec_set_memory_budget(std::size_t bytes) { g_budget.store(bytes, std::memory_order_relaxed); }
 
+bool codec_fits_budget(std::uint64_t bytes) {
+  if (bytes <= g_budget.load(std::memory_order_relaxed)) return true;
+  refuse(AllocRefusal::Budget);
+  return false;
+}
+
+AllocRefusal codec_last_refusal() { return t_state.refusal; }
+void codec_clear_last_refusal() { t_state.refusal = AllocRefusal::None; }
+
 void codec_set_alloc_fail_hook(AllocFailHook hook, void* context) {
   t_state.hook = hook;
   t_state.context = context;
@@ -197,6 +227,7 @@ void codec_reset_alloc_counters() {
   t_state.calls = 0;
   t_state.live = 0;
   t_state.fail_at = -1;
+  t_state.refusal = AllocRefusal::None;
 }
 
 }  // namespace ridgeview::codec

@@ -22,10 +22,28 @@ void codec_free(void* p);
 void codec_release_cached_memory();
 
 // Largest total the codec may hold for one image (bytes). Drivers compare their planned peak
-// with it before allocating, so an absurd frame size is refused at once instead of touching
-// gigabytes. Default: 8 GiB. Process-wide.
+// with it before allocating (codec_fits_budget), so an absurd frame size is refused at once
+// instead of touching gigabytes. Default: 8 GiB. Process-wide.
 std::size_t codec_memory_budget();
 void codec_set_memory_budget(std::size_t bytes);
+
+// Whether a planned total of `bytes` fits the budget. When it does not, the refusal is
+// recorded as AllocRefusal::Budget, as for an allocation the budget refused.
+bool codec_fits_budget(std::uint64_t bytes);
+
+// Why the last failed allocation on this thread failed. A failed allocation returns the same
+// code whatever the reason (WSQ_COEFFICIENTS_ALLOC for the decoder's coefficients, say); this
+// tells a frame too large for the budget from a machine out of memory.
+enum class AllocRefusal {
+  None,         // no allocation has failed since the thread's latest decode or encode began
+  Budget,       // larger than the memory budget (or a planned peak that is)
+  OutOfMemory,  // the system had no memory for it
+  Injected,     // made to fail by a test (codec_fail_nth_alloc, codec_set_alloc_fail_hook)
+};
+// Per thread. wsq_decode_mem and wsq_encode_1 clear it to None when they begin, so after one
+// of them fails, None means its code did not come from an allocation.
+AllocRefusal codec_last_refusal();
+void codec_clear_last_refusal();
 
 // Decides whether allocation number `index` (0-based, counted per thread since the hook was
 // installed) of `bytes` bytes fails. Returning true makes it fail.
@@ -36,7 +54,7 @@ void codec_set_alloc_fail_hook(AllocFailHook hook, void* context);  // nullptr r
 void codec_fail_nth_alloc(std::int64_t n);  // n-th allocation from now fails; -1: none
 std::uint64_t codec_alloc_calls();          // allocation attempts on this thread since reset
 std::int64_t codec_live_allocations();      // allocations minus frees on this thread
-void codec_reset_alloc_counters();
+void codec_reset_alloc_counters();  // also clears codec_last_refusal()
 
 // RAII owner of codec memory.
 struct CodecFree {

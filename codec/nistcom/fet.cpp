@@ -4,6 +4,7 @@
 #include <limits>
 #include <new>
 
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
 
 namespace ridgeview::codec {
@@ -23,12 +24,14 @@ char* copy_text(const char* s, std::size_t n) {
 
 char* copy_text(const char* s) { return copy_text(s, std::strlen(s)); }
 
-// Slot of name, or -1.
+constexpr int kNoSlot = -1;
+
+// Slot of name, or kNoSlot.
 int find_name(const char* name, const fet* list) {
   for (int i = 0; i < list->count; ++i) {
     if (std::strcmp(list->names[i], name) == 0) return i;
   }
-  return -1;
+  return kNoSlot;
 }
 
 // Grows both arrays by max(capacity / 10, 10) slots; new slots are empty. On failure the
@@ -36,24 +39,24 @@ int find_name(const char* name, const fet* list) {
 int reallocfet_ret(fet* list) {
   const std::int32_t step = list->capacity / 10 > 10 ? list->capacity / 10 : 10;
   if (list->capacity > std::numeric_limits<std::int32_t>::max() - step) {
-    report("ERROR : reallocfet_ret : realloc : fet->names\n");
-    return -2;
+    report(msg::FET_GROW_NAMES);
+    return FET_GROW_NAMES;
   }
   const std::int32_t grown = list->capacity + step;
   const std::size_t bytes = static_cast<std::size_t>(grown) * sizeof(char*);
 
   char** names = static_cast<char**>(codec_realloc(list->names, bytes));
   if (names == nullptr) {
-    report("ERROR : reallocfet_ret : realloc : fet->names\n");
-    return -2;
+    report(msg::FET_GROW_NAMES);
+    return FET_GROW_NAMES;
   }
   list->names = names;
   for (std::int32_t i = list->capacity; i < grown; ++i) names[i] = nullptr;
 
   char** values = static_cast<char**>(codec_realloc(list->values, bytes));
   if (values == nullptr) {
-    report("ERROR : reallocfet_ret : realloc : fet->values");
-    return -3;
+    report(msg::FET_GROW_VALUES);
+    return FET_GROW_VALUES;
   }
   list->values = values;
   for (std::int32_t i = list->capacity; i < grown; ++i) values[i] = nullptr;
@@ -95,21 +98,21 @@ int allocfet_ret(FetPtr& out, int capacity) {
   if (capacity < 0) capacity = 0;
   void* raw = codec_malloc(sizeof(fet));
   if (raw == nullptr) {
-    report("ERROR : allocfet_ret : malloc : fet\n");
-    return -2;
+    report(msg::FET_ALLOC);
+    return FET_ALLOC;
   }
   FetPtr list(new (raw) fet);
   // Arrays of at least one slot, so that an empty list still owns valid arrays.
   const std::size_t slots = capacity == 0 ? 1 : static_cast<std::size_t>(capacity);
   list->names = static_cast<char**>(codec_calloc(slots, sizeof(char*)));
   if (list->names == nullptr) {
-    report("ERROR : allocfet_ret : calloc : fet->names\n");
-    return -3;
+    report(msg::FET_NAMES_ALLOC);
+    return FET_NAMES_ALLOC;
   }
   list->values = static_cast<char**>(codec_calloc(slots, sizeof(char*)));
   if (list->values == nullptr) {
-    report("ERROR : allocfet_ret : calloc : fet->values\n");
-    return -4;
+    report(msg::FET_VALUES_ALLOC);
+    return FET_VALUES_ALLOC;
   }
   list->capacity = capacity;
   out = std::move(list);
@@ -118,18 +121,18 @@ int allocfet_ret(FetPtr& out, int capacity) {
 
 int updatefet_ret(const char* name, const char* value_or_null, fet* list) {
   if (list == nullptr || name == nullptr || name[0] == '\0') {
-    report("ERROR : updatefet_ret : empty name or list\n");
-    return -5;
+    report(msg::FET_NO_NAME_OR_LIST);
+    return FET_NO_NAME_OR_LIST;
   }
   const int slot = find_name(name, list);
-  if (slot >= 0) {
+  if (slot != kNoSlot) {
     // The new copy is made before the old value goes, so a failure keeps the old value.
     char* copy = nullptr;
     if (value_or_null != nullptr) {
       copy = copy_text(value_or_null);
       if (copy == nullptr) {
-        report("ERROR : updatefet_ret : malloc : fet->values[]\n");
-        return -2;
+        report(msg::FET_REPLACE_VALUE_ALLOC);
+        return FET_REPLACE_VALUE_ALLOC;
       }
     }
     codec_free(list->values[slot]);
@@ -143,16 +146,16 @@ int updatefet_ret(const char* name, const char* value_or_null, fet* list) {
   }
   char* name_copy = copy_text(name);
   if (name_copy == nullptr) {
-    report("ERROR : updatefet_ret : malloc : fet->names[]\n");
-    return -3;
+    report(msg::FET_NAME_ALLOC);
+    return FET_NAME_ALLOC;
   }
   char* value_copy = nullptr;
   if (value_or_null != nullptr) {
     value_copy = copy_text(value_or_null);
     if (value_copy == nullptr) {
       codec_free(name_copy);
-      report("ERROR : updatefet_ret : malloc : fet->values[]\n");
-      return -4;
+      report(msg::FET_VALUE_ALLOC);
+      return FET_VALUE_ALLOC;
     }
   }
   list->names[list->count] = name_copy;
@@ -164,25 +167,25 @@ int updatefet_ret(const char* name, const char* value_or_null, fet* list) {
 int lookupfet(CodecString& value, const char* name, const fet* list) {
   if (list == nullptr || name == nullptr) return 0;
   const int slot = find_name(name, list);
-  if (slot < 0) return 0;
+  if (slot == kNoSlot) return 0;
   if (list->values[slot] == nullptr) {
     value.reset();
     return 1;
   }
   char* copy = copy_text(list->values[slot]);
   if (copy == nullptr) {
-    report("ERROR : lookupfet : malloc : value\n");
-    return -2;
+    report(msg::FET_LOOKUP_ALLOC);
+    return FET_LOOKUP_ALLOC;
   }
   value.reset(copy);
   return 1;
 }
 
 int extractfet_ret(CodecString& value, const char* name, const fet* list) {
-  const int slot = (list == nullptr || name == nullptr) ? -1 : find_name(name, list);
-  if (slot < 0) {
-    report("ERROR : extractfet_ret : feature %s not found\n", name == nullptr ? "" : name);
-    return -2;
+  const int slot = (list == nullptr || name == nullptr) ? kNoSlot : find_name(name, list);
+  if (slot == kNoSlot) {
+    report(msg::FET_NOT_FOUND, name == nullptr ? "" : name);
+    return FET_NOT_FOUND;
   }
   if (list->values[slot] == nullptr) {
     value.reset();
@@ -190,8 +193,8 @@ int extractfet_ret(CodecString& value, const char* name, const fet* list) {
   }
   char* copy = copy_text(list->values[slot]);
   if (copy == nullptr) {
-    report("ERROR : extractfet_ret : malloc : value\n");
-    return -3;
+    report(msg::FET_EXTRACT_ALLOC);
+    return FET_EXTRACT_ALLOC;
   }
   value.reset(copy);
   return 0;
@@ -204,15 +207,15 @@ int fet2string(CodecString& text, const fet* list) {
     const std::size_t entry = std::strlen(list->names[i]) +
                               (list->values[i] ? std::strlen(list->values[i]) : 0) + 2;
     if (entry > std::numeric_limits<std::size_t>::max() - size) {
-      report("ERROR : fet2string : malloc : str\n");
-      return -2;
+      report(msg::FET_TEXT_ALLOC);
+      return FET_TEXT_ALLOC;
     }
     size += entry;
   }
   char* str = static_cast<char*>(codec_calloc(size, 1));
   if (str == nullptr) {
-    report("ERROR : fet2string : malloc : str\n");
-    return -2;
+    report(msg::FET_TEXT_ALLOC);
+    return FET_TEXT_ALLOC;
   }
   // An empty value slot is written as the name and its blank: "NAME " reads back as empty.
   std::size_t pos = 0;
@@ -249,8 +252,8 @@ int string2fet(FetPtr& out, const char* text) {
     const std::size_t value_len = read_token(value, text, &pos, "\n");
     skip_chars(text, &pos, " \t\n");
     if (name_len == 0) {
-      report("ERROR : string2fet : empty name string found\n");
-      return -2;
+      report(msg::FET_EMPTY_NAME);
+      return FET_EMPTY_NAME;
     }
     ret = updatefet_ret(name, value_len == 0 ? nullptr : value, list.get());
     if (ret != 0) return ret;

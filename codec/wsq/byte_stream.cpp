@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
 #include "codec/wsq/wsq_format.h"
 
@@ -13,16 +14,16 @@ bool have(ByteCursor cursor, ByteCursor end, std::size_t n) {
 }
 
 int premature_end() {
-  report("ERROR : getc_bytes : premature End Of Buffer\n");
-  return -40;
+  report(msg::WSQ_END_OF_BUFFER);
+  return WSQ_END_OF_BUFFER;
 }
 
 }  // namespace
 
 int getc_byte(std::uint8_t* out, ByteCursor& cursor, ByteCursor end) {
   if (!have(cursor, end, 1)) {
-    report("ERROR : getc_byte : premature End Of Buffer\n");
-    return -39;
+    report(msg::WSQ_END_OF_BUFFER_BYTE);
+    return WSQ_END_OF_BUFFER_BYTE;
   }
   *out = *cursor++;
   return 0;
@@ -58,35 +59,35 @@ int getc_marker_wsq(std::uint16_t* out, MarkerMode mode, ByteCursor& cursor, Byt
   switch (mode) {
     case MarkerMode::SOI:
       if (marker != SOI_WSQ) {
-        report("ERROR : getc_marker_wsq : No SOI marker. {%04X}\n", marker);
-        return -88;
+        report(msg::WSQ_NO_SOI, marker);
+        return WSQ_NO_SOI;
       }
       break;
     case MarkerMode::TABLES_OR_SOF:
       if (marker != SOF_WSQ && !is_table) {
-        report("ERROR : getc_marker_wsq : No SOF, Table, or comment markers.\n");
-        return -89;
+        report(msg::WSQ_NO_SOF_OR_TABLE);
+        return WSQ_NO_SOF_OR_TABLE;
       }
       break;
     case MarkerMode::TABLES_OR_SOB:
       if (marker != SOB_WSQ && !is_table) {
-        report("ERROR : getc_marker_wsq : No SOB, Table, or comment markers.{%04X}\n", marker);
-        return -90;
+        report(msg::WSQ_NO_SOB_OR_TABLE, marker);
+        return WSQ_NO_SOB_OR_TABLE;
       }
       break;
     case MarkerMode::ANY:
       if ((marker & 0xFF00) != 0xFF00) {
-        report("ERROR : getc_marker_wsq : no marker found {%04X}\n", marker);
-        return -91;
+        report(msg::WSQ_NO_MARKER, marker);
+        return WSQ_NO_MARKER;
       }
       if (marker < SOI_WSQ || marker > COM_WSQ) {
-        report("ERROR : getc_marker_wsq : {%04X} not a valid marker\n", marker);
-        return -92;
+        report(msg::WSQ_INVALID_MARKER, marker);
+        return WSQ_INVALID_MARKER;
       }
       break;
     default:
-      report("ERROR : getc_marker_wsq : Invalid marker -> {%4X}\n", marker);
-      return -93;
+      report(msg::WSQ_UNKNOWN_MARKER_MODE, marker);
+      return WSQ_UNKNOWN_MARKER_MODE;
   }
   *out = marker;
   return 0;
@@ -98,9 +99,8 @@ int getc_skip_marker_segment(std::uint16_t marker, ByteCursor& cursor, ByteCurso
   const std::uint16_t n = static_cast<std::uint16_t>(length - 2);
   // A segment that ends exactly at the last byte of the buffer is rejected as well.
   if (!have(cursor, end, std::size_t{n} + 1)) {
-    report("ERROR : getc_skip_marker_segment : unexpected end of buffer when parsing "
-           "marker %d segment of length %d\n", marker, n);
-    return -2;
+    report(msg::WSQ_SEGMENT_PAST_END, marker, n);
+    return WSQ_SEGMENT_PAST_END;
   }
   cursor += n;
   return 0;

@@ -6,19 +6,19 @@
 
 namespace ridgeview::codec {
 
-std::size_t PlanBuilder::BytesFor(std::int64_t max_length) {
-  const auto n = static_cast<std::size_t>(max_length < 1 ? 1 : max_length);
+std::size_t PlanBuilder::BytesPerOutput() {
   // Per output: its slot while building, and at most one run, kMaxPlanTerms terms, its run
-  // number and its place in the order after.
-  return n * (sizeof(Slot) + sizeof(FilterRun) + kMaxPlanTerms * sizeof(FilterTerm) +
-              2 * sizeof(std::int32_t)) +
-         64;
+  // number and its place in the order after. All are made of 4-byte fields.
+  return sizeof(Slot) + sizeof(FilterRun) + kMaxPlanTerms * sizeof(FilterTerm) +
+         2 * sizeof(std::int32_t);
+}
+
+std::size_t PlanBuilder::BytesFor(std::int64_t max_length) {
+  return static_cast<std::size_t>(max_length < 1 ? 1 : max_length) * BytesPerOutput();
 }
 
 PlanBuilder::PlanBuilder(void* storage, std::size_t bytes) {
-  const std::size_t per = sizeof(Slot) + sizeof(FilterRun) +
-                          kMaxPlanTerms * sizeof(FilterTerm) + 2 * sizeof(std::int32_t);
-  const std::size_t n = bytes > 64 ? (bytes - 64) / per : 0;
+  const std::size_t n = bytes / BytesPerOutput();
   capacity_ = static_cast<std::int32_t>(n > 0x7FFFFFFF ? 0x7FFFFFFF : n);
   auto* base = static_cast<unsigned char*>(storage);
   slots_ = reinterpret_cast<Slot*>(base);
@@ -109,7 +109,7 @@ bool PlanBuilder::Finish(FilterPlan& plan, std::int32_t output_step, std::int32_
   return true;
 }
 
-bool PlanKey::Set(int kind_, std::int32_t length_, bool flag_, const float* lofilt, int lo_taps,
+bool PlanKey::Set(PlanKind kind_, std::int32_t length_, bool flag_, const float* lofilt, int lo_taps,
                   const float* hifilt, int hi_taps) {
   if (lo_taps < 0 || hi_taps < 0 || lo_taps > kMaxTaps || hi_taps > kMaxTaps) return false;
   kind = kind_;

@@ -75,6 +75,7 @@ class PlanBuilder {
     std::int32_t count;  // terms so far; -1 while unset
     FilterTerm terms[kMaxPlanTerms];
   };
+  static std::size_t BytesPerOutput();
   Slot* slots_ = nullptr;
   std::int32_t capacity_ = 0;  // slots available
   FilterRun* runs_ = nullptr;
@@ -85,18 +86,21 @@ class PlanBuilder {
   bool ok_ = false;
 };
 
+// The kind of pass a plan does.
+enum class PlanKind : std::int32_t { none = 0, synthesis = 1, analysis = 2 };
+
 // What a plan depends on: the kind of pass, the line length, the halves' order and the
 // filters themselves (so that files with other synthesis filters get plans of their own).
 struct PlanKey {
   static constexpr int kMaxTaps = 2 * kMaxPlanTerms;
-  std::int32_t kind = 0;  // 1 synthesis, 2 analysis
+  PlanKind kind = PlanKind::none;
   std::int32_t length = 0;
   std::int32_t flag = 0;  // swap_halves or invert
   std::int32_t lo_len = 0, hi_len = 0;
   float lo[kMaxTaps] = {}, hi[kMaxTaps] = {};
 
   // False when a filter is longer than a key holds: such plans are not kept.
-  bool Set(int kind_, std::int32_t length_, bool flag_, const float* lofilt, int lo_taps,
+  bool Set(PlanKind kind_, std::int32_t length_, bool flag_, const float* lofilt, int lo_taps,
            const float* hifilt, int hi_taps);
   bool operator==(const PlanKey& other) const;
 };

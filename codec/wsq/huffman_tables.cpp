@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
 
 namespace ridgeview::codec {
@@ -12,8 +13,8 @@ int build_huffsizes(HuffcodeTable& huffcode_table, int* code_count,
   const int room = max_count + 1;
   HuffcodeTable table = codec_alloc_array<huffcode_entry>(static_cast<std::size_t>(room) + 1);
   if (!table) {
-    report("ERROR : build_huffsizes : calloc : huffcode_table\n");
-    return -2;
+    report(msg::WSQ_HUFFSIZES_ALLOC);
+    return WSQ_HUFFSIZES_ALLOC;
   }
   int k = 0;
   for (int n = 1; n <= MAX_HUFFBITS; ++n) {
@@ -50,9 +51,9 @@ void assign_huffcodes(huffcode_entry* table) {
 int check_all_ones_codes(const huffcode_entry* table, int code_count) {
   for (int i = 0; i < code_count; ++i) {
     const int size = table[i].huff_size;
-    if (size <= 0) return -1;
+    if (size <= 0) return WSQ_ALL_ONES_CODE;
     const std::uint64_t ones = (std::uint64_t{1} << (size > 32 ? 32 : size)) - 1;
-    if ((table[i].huff_code & ones) == ones) return -1;
+    if ((table[i].huff_code & ones) == ones) return WSQ_ALL_ONES_CODE;
   }
   return 0;
 }
@@ -78,8 +79,8 @@ int build_huffcode_table(HuffcodeTable& code_by_symbol, const huffcode_entry* ta
                          int code_count, const std::uint8_t* huffvalues, int max_count) {
   HuffcodeTable out = codec_alloc_array<huffcode_entry>(static_cast<std::size_t>(max_count) + 1);
   if (!out) {
-    report("ERROR : build_huffcode_table : calloc : new_huffcode_table\n");
-    return -2;
+    report(msg::WSQ_HUFFCODE_TABLE_ALLOC);
+    return WSQ_HUFFCODE_TABLE_ALLOC;
   }
   for (int i = 0; i < code_count; ++i) {
     const int symbol = huffvalues[i];

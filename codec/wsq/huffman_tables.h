@@ -25,23 +25,26 @@ struct huff_decode_limits {
 };
 
 // Allocates a code list with room for max_count + 1 codes and a terminator and fills the
-// sizes from huffbits[0..15]. Returns 0, or -2 (with its message) when memory is short.
-// Counts beyond the list's room are not stored.
+// sizes from huffbits[0..15]; the list is handed to the caller. Returns 0, or
+// WSQ_HUFFSIZES_ALLOC (with its message) when memory is short. Counts beyond the list's room
+// are not stored.
 int build_huffsizes(HuffcodeTable& huffcode_table, int* code_count,
                     const std::uint8_t* huffbits, int max_count);
 
 // Gives each entry of the list its canonical code (16-bit arithmetic). Cannot fail.
 void assign_huffcodes(huffcode_entry* huffcode_table);
 
-// 0 when every one of the first code_count codes has a size and is not all 1-bits, else -1.
+// 0 when every one of the first code_count codes has a size and is not all 1-bits, else
+// WSQ_ALL_ONES_CODE. Writes no message (the decoder warns, the encoder fails).
 int check_all_ones_codes(const huffcode_entry* huffcode_table, int code_count);
 
 // Fills the three limit arrays from a coded list and its counts. Cannot fail.
 void build_decode_limits(const huffcode_entry* huffcode_table, huff_decode_limits& limits,
                          const std::uint8_t* huffbits);
 
-// Table indexed by symbol (max_count + 1 entries): entry huffvalues[i] receives code i.
-// Returns 0, or -2 (with its message) when memory is short.
+// Table indexed by symbol (max_count + 1 entries), handed to the caller: entry huffvalues[i]
+// receives code i. Returns 0, or WSQ_HUFFCODE_TABLE_ALLOC (with its message) when memory is
+// short.
 int build_huffcode_table(HuffcodeTable& code_by_symbol, const huffcode_entry* huffcode_table,
                          int code_count, const std::uint8_t* huffvalues, int max_count);
 

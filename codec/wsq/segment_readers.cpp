@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
 
 namespace ridgeview::codec {
@@ -69,8 +70,8 @@ int getc_table_wsq(std::uint16_t marker, transform_table& dtt, quantization_tabl
       return getc_comment(text, cursor, end);
     }
     default:
-      report("ERROR: getc_table_wsq : Invalid table defined -> {%u}\n", marker);
-      return -93;
+      report(msg::WSQ_INVALID_TABLE, marker);
+      return WSQ_INVALID_TABLE;
   }
 }
 
@@ -86,26 +87,25 @@ int getc_transform_table(transform_table& dtt, ByteCursor& cursor, ByteCursor en
   dtt.lofilt.reset();
   dtt.hifilt.reset();
   if (hisize == 0 || losize == 0) {
-    report("ERROR : getc_transform_table : empty filter (hisize %d, losize %d)\n", hisize,
-           losize);
-    return -98;
+    report(msg::WSQ_EMPTY_FILTER, hisize, losize);
+    return WSQ_EMPTY_FILTER;
   }
   CodecPtr<float[]> lofilt = codec_alloc_array<float>(losize);
   if (!lofilt) {
-    report("ERROR : getc_transform_table : calloc : lofilt\n");
-    return -94;
+    report(msg::WSQ_LOFILT_ALLOC);
+    return WSQ_LOFILT_ALLOC;
   }
   CodecPtr<float[]> hifilt = codec_alloc_array<float>(hisize);
   if (!hifilt) {
-    report("ERROR : getc_transform_table : calloc : hifilt\n");
-    return -95;
+    report(msg::WSQ_HIFILT_ALLOC);
+    return WSQ_HIFILT_ALLOC;
   }
 
   const int n = (hisize + 1) / 2;
   CodecPtr<float[]> a_lofilt = codec_alloc_array<float>(static_cast<std::size_t>(n));
   if (!a_lofilt) {
-    report("ERROR : getc_transform_table : calloc : a_lofilt\n");
-    return -96;
+    report(msg::WSQ_A_LOFILT_ALLOC);
+    return WSQ_A_LOFILT_ALLOC;
   }
   if (int ret = read_filter_half(a_lofilt, n, cursor, end)) return ret;
   const int m = n - 1;
@@ -122,8 +122,8 @@ int getc_transform_table(transform_table& dtt, ByteCursor& cursor, ByteCursor en
   const int n2 = (losize + 1) / 2;
   CodecPtr<float[]> a_hifilt = codec_alloc_array<float>(static_cast<std::size_t>(n2));
   if (!a_hifilt) {
-    report("ERROR : getc_transform_table : calloc : a_hifilt\n");
-    return -97;
+    report(msg::WSQ_A_HIFILT_ALLOC);
+    return WSQ_A_HIFILT_ALLOC;
   }
   if (int ret = read_filter_half(a_hifilt, n2, cursor, end)) return ret;
   const int m2 = n2 - 1;
@@ -147,61 +147,64 @@ int getc_transform_table(transform_table& dtt, ByteCursor& cursor, ByteCursor en
 }
 
 int getc_dqt_segment(quantization_table& dqt, ByteCursor& cursor, ByteCursor end) {
+  quantization_table read;
   std::uint16_t length = 0;
   if (int ret = getc_u16(&length, cursor, end)) return ret;
-  if (int ret = getc_scaled_u16(&dqt.center, cursor, end)) return ret;
+  if (int ret = getc_scaled_u16(&read.center, cursor, end)) return ret;
   for (int k = 0; k < Q_TREELEN; ++k) {
-    if (int ret = getc_scaled_u16(&dqt.q[k], cursor, end)) return ret;
-    if (int ret = getc_scaled_u16(&dqt.z[k], cursor, end)) return ret;
+    if (int ret = getc_scaled_u16(&read.q[k], cursor, end)) return ret;
+    if (int ret = getc_scaled_u16(&read.z[k], cursor, end)) return ret;
   }
-  dqt.defined = true;
+  read.defined = true;
+  dqt = read;
   return 0;
 }
 
 int getc_huffman_table(std::uint8_t* table_id, CodecPtr<std::uint8_t[]>& huffbits,
                        CodecPtr<std::uint8_t[]>& huffvalues, int max_count, ByteCursor& cursor,
                        ByteCursor end, bool read_length, int* bytes_left) {
+  int left = *bytes_left;
   if (read_length) {
     std::uint16_t length = 0;
     if (int ret = getc_u16(&length, cursor, end)) return ret;
-    *bytes_left = length - 2;
+    left = length - 2;
   }
-  if (*bytes_left <= 0) {
-    report("ERROR : getc_huffman_table : no huffman table bytes remaining\n");
-    return -2;
+  if (left <= 0) {
+    report(msg::WSQ_NO_HUFFMAN_BYTES);
+    return WSQ_NO_HUFFMAN_BYTES;
   }
   std::uint8_t id = 0;
   if (int ret = getc_byte(&id, cursor, end)) return ret;
-  *bytes_left -= 1;
+  left -= 1;
 
   CodecPtr<std::uint8_t[]> bits = codec_alloc_array<std::uint8_t>(MAX_HUFFBITS);
   if (!bits) {
-    report("ERROR : getc_huffman_table : calloc : huffbits\n");
-    return -3;
+    report(msg::WSQ_HUFFBITS_ALLOC);
+    return WSQ_HUFFBITS_ALLOC;
   }
   std::uint16_t num_values = 0;
   for (int i = 0; i < MAX_HUFFBITS; ++i) {
     if (int ret = getc_byte(&bits[i], cursor, end)) return ret;
     num_values = static_cast<std::uint16_t>(num_values + bits[i]);
   }
-  *bytes_left -= MAX_HUFFBITS;
+  left -= MAX_HUFFBITS;
   if (num_values > max_count + 1) {
-    report("ERROR : getc_huffman_table : num_hufvals (%d) is larger"
-           "than MAX_HUFFCOUNTS (%d)\n", num_values, max_count + 1);
-    return -4;
+    report(msg::WSQ_TOO_MANY_HUFFVALUES, num_values, max_count + 1);
+    return WSQ_TOO_MANY_HUFFVALUES;
   }
 
   CodecPtr<std::uint8_t[]> values =
       codec_alloc_array<std::uint8_t>(static_cast<std::size_t>(max_count) + 1);
   if (!values) {
-    report("ERROR : getc_huffman_table : calloc : huffvalues\n");
-    return -5;
+    report(msg::WSQ_HUFFVALUES_ALLOC);
+    return WSQ_HUFFVALUES_ALLOC;
   }
   for (int i = 0; i < num_values; ++i) {
     if (int ret = getc_byte(&values[i], cursor, end)) return ret;
   }
-  *bytes_left -= num_values;
+  left -= num_values;
 
+  *bytes_left = left;
   *table_id = id;
   huffbits = std::move(bits);
   huffvalues = std::move(values);
@@ -209,6 +212,8 @@ int getc_huffman_table(std::uint8_t* table_id, CodecPtr<std::uint8_t[]>& huffbit
 }
 
 int getc_dht_segment(huffman_table_set& dht, ByteCursor& cursor, ByteCursor end) {
+  // The tables go into a copy, which replaces the caller's set once the whole segment is read.
+  huffman_table_set read = dht;
   int bytes_left = 0;
   bool first = true;
   do {
@@ -220,18 +225,19 @@ int getc_dht_segment(huffman_table_set& dht, ByteCursor& cursor, ByteCursor end)
     }
     // Ids are bytes but there are only 8 slots.
     if (id >= MAX_DHT_TABLES) {
-      report("ERROR : getc_dht_segment : table id %d out of range 0..%d\n", id,
-             MAX_DHT_TABLES - 1);
-      return -6;
+      report(msg::WSQ_HUFFMAN_ID_RANGE, id, MAX_DHT_TABLES - 1);
+      return WSQ_HUFFMAN_ID_RANGE;
     }
-    huffman_slot& slot = dht.table[id];
-    // Later tables of one segment may not name a slot that is already defined.
-    if (!first && slot.defined) return -2;
+    huffman_slot& slot = read.table[id];
+    // Later tables of one segment may not name a slot that is already defined. This failure
+    // writes no message (see WSQ_HUFFMAN_SLOT_TAKEN).
+    if (!first && slot.defined) return WSQ_HUFFMAN_SLOT_TAKEN;
     std::memcpy(slot.huffbits, bits.get(), MAX_HUFFBITS);
     std::memcpy(slot.huffvalues, values.get(), MAX_HUFFCOUNTS_WSQ + 1);
     slot.defined = true;
     first = false;
   } while (bytes_left != 0);
+  dht = read;
   return 0;
 }
 
@@ -262,13 +268,13 @@ int getc_comment(CodecPtr<char[]>& text, ByteCursor& cursor, ByteCursor end) {
   if (int ret = getc_u16(&length, cursor, end)) return ret;
   // The length counts itself, so anything below 2 cannot hold a text.
   if (length < 2) {
-    report("ERROR : getc_comment : invalid segment length %d\n", length);
-    return -7;
+    report(msg::WSQ_COMMENT_LENGTH, length);
+    return WSQ_COMMENT_LENGTH;
   }
   CodecPtr<char[]> copy(static_cast<char*>(codec_calloc(length - 1u, 1)));
   if (!copy) {
-    report("ERROR : getc_comment : malloc : comment\n");
-    return -2;
+    report(msg::WSQ_COMMENT_ALLOC);
+    return WSQ_COMMENT_ALLOC;
   }
   if (int ret = getc_bytes(reinterpret_cast<std::uint8_t*>(copy.get()), length - 2u, cursor,
                            end)) {

@@ -59,26 +59,49 @@ struct decoder_tables {
 // Frees the filter arrays and clears every defined flag.
 void release_decoder_tables(decoder_tables& tables);
 
-// Reads the segment behind a DTT, DQT, DHT or COM marker (comments are read and dropped).
-// Any other marker fails with -93.
+// Each reader is called with the cursor just behind its marker and leaves it behind what it
+// read. All return 0 or a named code (codec/common/codes.h) after writing its message; every
+// read that runs past the end gives WSQ_END_OF_BUFFER_BYTE or WSQ_END_OF_BUFFER. Outputs are
+// written only on success, with one exception noted at getc_transform_table.
+
+// Reads the segment behind a DTT, DQT, DHT or COM marker (comments are read and dropped):
+// the codes of the reader called, or WSQ_INVALID_TABLE for any other marker.
 int getc_table_wsq(std::uint16_t marker, transform_table& dtt, quantization_table& dqt,
                    huffman_table_set& dht, ByteCursor& cursor, ByteCursor end);
 
+// Replaces both filters of `dtt` and sets both defined flags. Fails with WSQ_EMPTY_FILTER
+// for a filter of length 0 and WSQ_LOFILT_ALLOC, WSQ_HIFILT_ALLOC, WSQ_A_LOFILT_ALLOC,
+// WSQ_A_HIFILT_ALLOC when memory is short. The exception to "outputs only on success": once
+// the two lengths are read, a failure leaves both filter arrays of `dtt` empty (freed), its
+// lengths and flags as they were.
 int getc_transform_table(transform_table& dtt, ByteCursor& cursor, ByteCursor end);
+
+// Replaces all 64 bin widths, zero-bin widths and the centre of `dqt` and sets its flag.
 int getc_dqt_segment(quantization_table& dqt, ByteCursor& cursor, ByteCursor end);
+
+// Stores each table of the segment in its slot and marks it defined: the codes of
+// getc_huffman_table, WSQ_HUFFMAN_ID_RANGE for an id above 7, or WSQ_HUFFMAN_SLOT_TAKEN
+// (without a message) when a second or later table of the segment names a slot already
+// defined. `dht` changes only when the whole segment was read.
 int getc_dht_segment(huffman_table_set& dht, ByteCursor& cursor, ByteCursor end);
 
 // Reads one Huffman table: its id, the 16 counts (into a new 16-byte array) and the symbols
-// (into a new zero-filled array of max_count + 1 bytes). With read_length the segment length
-// is read first and sets bytes_left; every field read is subtracted from bytes_left.
+// (into a new zero-filled array of max_count + 1 bytes), both handed to the caller. With
+// read_length the segment length is read first and sets bytes_left; every field read is
+// subtracted from it. Fails with WSQ_NO_HUFFMAN_BYTES when no bytes are left,
+// WSQ_TOO_MANY_HUFFVALUES when the counts add up to more than max_count + 1, and
+// WSQ_HUFFBITS_ALLOC or WSQ_HUFFVALUES_ALLOC when memory is short.
 int getc_huffman_table(std::uint8_t* table_id, CodecPtr<std::uint8_t[]>& huffbits,
                        CodecPtr<std::uint8_t[]>& huffvalues, int max_count, ByteCursor& cursor,
                        ByteCursor end, bool read_length, int* bytes_left);
 
+// The frame header's fields, height before width in the file.
 int getc_sof_header(frame_header& frm, ByteCursor& cursor, ByteCursor end);
+// The block header's Huffman table id.
 int getc_sob_header(std::uint8_t* table_id, ByteCursor& cursor, ByteCursor end);
 
-// A new zero-terminated copy of the comment text (L - 2 bytes).
+// A new zero-terminated copy of the comment text (L - 2 bytes), handed to the caller.
+// WSQ_COMMENT_LENGTH for a length field below 2, WSQ_COMMENT_ALLOC when memory is short.
 int getc_comment(CodecPtr<char[]>& text, ByteCursor& cursor, ByteCursor end);
 
 // Reads a scaled number (scale byte, then a 16-bit value) as V / 10^S in single precision.

@@ -22,6 +22,28 @@ inline constexpr int MAX_HUFFCOUNTS_WSQ = 256; // symbols per table (the limit c
 inline constexpr int MAX_HUFFCOEFF = 74;       // largest coefficient coded by its own symbol
 inline constexpr int MAX_HUFFZRUN = 100;       // longest zero run coded by its own symbol
 
+// The symbols of the entropy-coded data. 1..MAX_HUFFZRUN: a run of that many zero
+// coefficients. The escapes are followed by a value v of escape_bits(symbol) bits: a
+// coefficient +v or -v (101..104) or a run of v zeros (105, 106). 107..254: the coefficient
+// symbol - SYM_VALUE_BIAS (-73..74). 0 and 255 are invalid.
+inline constexpr int SYM_POSITIVE_8 = 101;
+inline constexpr int SYM_NEGATIVE_8 = 102;
+inline constexpr int SYM_POSITIVE_16 = 103;
+inline constexpr int SYM_NEGATIVE_16 = 104;
+inline constexpr int SYM_RUN_8 = 105;
+inline constexpr int SYM_RUN_16 = 106;
+inline constexpr int SYM_FIRST_VALUE = 107;
+inline constexpr int SYM_LAST_VALUE = 254;
+inline constexpr int SYM_VALUE_BIAS = 180;
+
+inline constexpr bool is_escape_symbol(int symbol) {
+  return symbol >= SYM_POSITIVE_8 && symbol <= SYM_RUN_16;
+}
+// Bits of the value behind an escape symbol: 8 or 16.
+inline constexpr int escape_bits(int symbol) {
+  return symbol == SYM_POSITIVE_8 || symbol == SYM_NEGATIVE_8 || symbol == SYM_RUN_8 ? 8 : 16;
+}
+
 inline constexpr int W_TREELEN = 20;  // nodes of the wavelet tree
 inline constexpr int Q_TREELEN = 64;  // entries of the quantization tree
 inline constexpr int NUM_SUBBANDS = 60;  // coded subbands (entries 60..63 never are)

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "codec/common/codec_memory.h"
+#include "codec/decode/wsq_builder.h"
 #include "codec/wsq/wsq.h"
 #include "tools/fpgen/fingerprint_generator.h"
 #include "tools/ridgeview-wsq/batch.h"
@@ -145,6 +147,117 @@ TEST_F(WsqTool, InfoListsFactsEntriesAndSegments) {
   EXPECT_NE(out.find("segment: data "), std::string::npos);
   EXPECT_EQ(out.substr(out.size() - 1), "\n");
   EXPECT_NE(out.find("segment: EOI "), std::string::npos);
+}
+
+// Records the largest allocation the codec asks for, failing none.
+bool record_largest(std::uint64_t, std::size_t bytes, void* largest) {
+  auto* l = static_cast<std::size_t*>(largest);
+  if (bytes > *l) *l = bytes;
+  return false;
+}
+
+// The headers of a frame of width x height with a NIST_COM comment, then one block whose
+// coded data stops after a few bytes, without EOI.
+std::vector<std::uint8_t> header_only_file(unsigned width, unsigned height) {
+  using namespace wsq_test;
+  Bytes f = soi();
+  append(f, comment("NIST_COM 3\nPIX_WIDTH " + std::to_string(width) + "\nPPI 500"));
+  append(f, standard_dtt());
+  append(f, dqt({0, 1, 2, 3}));
+  append(f, sof(width, height));
+  append(f, dht(0, {0, 1}, {180}));
+  append(f, sob(0));
+  append(f, {0x12, 0x34, 0x56});
+  return f;
+}
+
+TEST_F(WsqTool, InfoReadsTheHeadersWithoutDecoding) {
+  // Large frames whose coded data is cut short: the facts come from the headers, in a few
+  // small allocations, whatever the frame size.
+  for (const auto& [w, h] : std::vector<std::pair<unsigned, unsigned>>{{2000, 1600}, {65535, 65535}}) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    const std::vector<std::uint8_t> file = header_only_file(w, h);
+    write(path("big.wsq"), file);
+    std::size_t largest = 0;
+    codec::codec_reset_alloc_counters();
+    codec::codec_set_alloc_fail_hook(record_largest, &largest);
+    testing::internal::CaptureStdout();
+    const int status = run(InfoCommand, {path("big.wsq")});
+    const std::string out = testing::internal::GetCapturedStdout();
+    codec::codec_set_alloc_fail_hook(nullptr, nullptr);
+    ASSERT_EQ(status, 0) << err_;
+    EXPECT_EQ(err_, "");
+    EXPECT_EQ(out.rfind("width: " + std::to_string(w) + "\nheight: " + std::to_string(h) +
+                            "\nppi: 500\nencoder: 2\nsoftware: 0\nNIST_COM: 3\n",
+                        0),
+              0u)
+        << out;
+    EXPECT_NE(out.find("segment: SOB "), std::string::npos);
+    EXPECT_NE(out.find("segment: data " + std::to_string(file.size() - 3) + " 3\n"),
+              std::string::npos)
+        << out;
+    EXPECT_LT(largest, std::size_t{64} << 10);
+    EXPECT_LT(codec::codec_alloc_calls(), 40u);
+    EXPECT_EQ(codec::codec_live_allocations(), 0);
+  }
+  // A header that cannot be read is still refused.
+  const std::vector<std::uint8_t> file = header_only_file(100, 100);
+  write(path("cut.wsq"), std::vector<std::uint8_t>(file.begin(), file.begin() + 40));
+  EXPECT_EQ(run(InfoCommand, {path("cut.wsq")}), 1);
+  EXPECT_NE(err_.find("cut.wsq"), std::string::npos);
+}
+
+// Lines of the reference error corpus: file name and the first line of its message.
+std::vector<std::pair<std::string, std::string>> corpus_errors() {
+  std::vector<std::pair<std::string, std::string>> rows;
+  std::ifstream list(std::string(RIDGEVIEW_VECTORS_DIR) + "/errors/expected.tsv");
+  std::string line;
+  std::getline(list, line);  // header
+  while (std::getline(list, line)) {
+    const std::size_t a = line.find('\t'), b = line.find('\t', a + 1);
+    if (a == std::string::npos || b == std::string::npos) continue;
+    std::string message = line.substr(b + 1);
+    message = message.substr(0, message.find("\\n"));  // the C escape of the line end
+    rows.emplace_back(line.substr(0, a), message);
+  }
+  return rows;
+}
+
+TEST_F(WsqTool, CheckPrintsOneLinePerFileInOrder) {
+  ASSERT_EQ(run(EncodeCommand, {path("print3.pgm"), path("good.wsq")}), 0);
+  // A DHT segment naming slot 0 twice fails without a message of its own.
+  wsq_test::Bytes twice = wsq_test::dht_table(0, {1}, {5});
+  wsq_test::append(twice, wsq_test::dht_table(0, {1}, {9}));
+  wsq_test::Bytes silent = wsq_test::soi();
+  wsq_test::append(silent, wsq_test::segment(0xFFA6, twice));
+  write(path("silent.wsq"), silent);
+
+  std::vector<std::string> args = {"-j", "2", path("good.wsq")};
+  std::string want = path("good.wsq") + ": ok\n";
+  const auto corpus = corpus_errors();
+  ASSERT_GE(corpus.size(), 20u);
+  for (const auto& [name, message] : corpus) {
+    const std::string file = std::string(RIDGEVIEW_VECTORS_DIR) + "/errors/" + name;
+    args.push_back(file);
+    want += file + ": " + message + "\n";
+  }
+  args.push_back(path("missing.wsq"));
+  want += path("missing.wsq") + ": cannot open: " + std::strerror(ENOENT) + "\n";
+  args.push_back(path("silent.wsq"));
+  want += path("silent.wsq") + ": code -2, no message\n";
+  args.push_back(path("good.wsq"));
+  want += path("good.wsq") + ": ok\n";
+
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(run(CheckCommand, args), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), want);
+  EXPECT_EQ(err_, "");  // the messages are in the lines, not on stderr as well
+
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(run(CheckCommand, {path("good.wsq")}), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), path("good.wsq") + ": ok\n");
+  EXPECT_EQ(run(CheckCommand, {}), 2);
+  EXPECT_EQ(run(CheckCommand, {"-o", path("out"), path("good.wsq")}), 2);
 }
 
 int FailingFsync(int) {

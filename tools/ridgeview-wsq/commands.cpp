@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "codec/common/codec_memory.h"
+#include "codec/common/report.h"
 #include "codec/wsq/wsq.h"
 #include "base/atomic_file.h"
 #include "tools/ridgeview-wsq/batch.h"
@@ -119,10 +120,12 @@ bool plan_outputs(const Options& o, const char* extension, const char* usage,
   return true;
 }
 
-// Runs the jobs (in parallel in batch mode) and prints each failure with its file name.
+// Runs the jobs (in parallel in batch mode) and prints their messages to `out` in input
+// order: each failure with its file name.
 int run_all(const Options& options,
             const std::vector<std::pair<std::string, std::string>>& jobs,
-            JobResult (*one)(const Options&, const std::string&, const std::string&)) {
+            JobResult (*one)(const Options&, const std::string&, const std::string&),
+            std::ostream& out = std::cerr) {
   Options o = options;
   o.keep_codec_memory = jobs.size() > 1;
   const unsigned threads = o.threads != 0 ? o.threads : DefaultThreads();
@@ -130,7 +133,7 @@ int run_all(const Options& options,
       jobs.size(), threads, [&](std::size_t i) { return one(o, jobs[i].first, jobs[i].second); });
   int failed = 0;
   for (const JobResult& r : results) {
-    std::cerr << r.messages;
+    out << r.messages;
     failed += r.ok ? 0 : 1;
   }
   return failed == 0 ? 0 : 1;
@@ -205,6 +208,29 @@ JobResult encode_one(const Options& o, const std::string& in, const std::string&
   return write_output(in, out, std::span<const std::uint8_t>(wsq.get(), length));
 }
 
+// Decodes the whole file; its line says "ok" or gives the codec's message, which is taken
+// from the codec instead of going to stderr.
+JobResult check_one(const Options& o, const std::string& in, const std::string&) {
+  std::vector<std::uint8_t> file;
+  std::string error;
+  if (!ReadWholeFile(in, file, error)) return JobResult::Failed(in + ": " + error + "\n");
+  codec::ReportCapture capture;
+  codec::CodecBytes pixels;
+  int w = 0, h = 0, d = 0, ppi = 0, lossy = 0, enc = 0, sw = 0;
+  const int ret = codec::wsq_decode_mem(pixels, &w, &h, &d, &ppi, &lossy, &enc, &sw,
+                                        file.data(), file.size());
+  pixels.reset();
+  if (!o.keep_codec_memory) codec::codec_release_cached_memory();
+  if (ret == 0) {
+    JobResult r;
+    r.messages = in + ": ok\n";
+    return r;
+  }
+  std::string why = capture.failure_line();
+  if (why.empty()) why = "code " + std::to_string(ret) + ", no message";
+  return JobResult::Failed(in + ": " + why + "\n");
+}
+
 }  // namespace
 
 int DecodeCommand(const std::vector<std::string>& args) {
@@ -225,6 +251,19 @@ int EncodeCommand(const std::vector<std::string>& args) {
   std::vector<std::pair<std::string, std::string>> jobs;
   if (!parse_options(args, "bpcs", o) || !plan_outputs(o, ".wsq", usage, jobs)) return 2;
   return run_all(o, jobs, encode_one);
+}
+
+int CheckCommand(const std::vector<std::string>& args) {
+  static const char* usage = "usage: ridgeview-wsq check [-j N] IN.wsq...\n";
+  Options o;
+  if (!parse_options(args, "", o)) return 2;
+  if (!o.out_dir.empty() || o.inputs.empty()) {
+    std::cerr << usage;
+    return 2;
+  }
+  std::vector<std::pair<std::string, std::string>> jobs;
+  for (const std::string& in : o.inputs) jobs.emplace_back(in, std::string());
+  return run_all(o, jobs, check_one, std::cout);
 }
 
 int InfoCommand(const std::vector<std::string>& args) {

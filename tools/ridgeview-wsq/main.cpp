@@ -1,4 +1,4 @@
-// ridgeview-wsq: encode, decode and inspect WSQ fingerprint images.
+// ridgeview-wsq: encode, decode, inspect and check WSQ fingerprint images.
 #include <iostream>
 #include <string>
 #include <vector>
@@ -14,10 +14,12 @@ int main(int argc, char** argv) {
   if (command == "decode") return DecodeCommand(args);
   if (command == "encode") return EncodeCommand(args);
   if (command == "info") return InfoCommand(args);
-  std::cerr << "usage: ridgeview-wsq encode|decode|info ...\n"
+  if (command == "check") return CheckCommand(args);
+  std::cerr << "usage: ridgeview-wsq encode|decode|info|check ...\n"
                "  encode [-b BITRATE] [-p PPI] [-c COMMENT] [-s WxH] IN OUT.wsq\n"
                "  decode IN.wsq OUT.pgm|OUT.raw\n"
                "  encode|decode [options] [-j N] -o DIR IN...\n"
-               "  info IN.wsq\n";
+               "  info IN.wsq\n"
+               "  check [-j N] IN.wsq...\n";
   return 2;
 }

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "codec/nistcom/fet.h"
-#include "codec/wsq/decode/wsq_decode.h"
+#include "codec/wsq/decode/header_reader.h"
 #include "codec/wsq/wsq.h"
 
 namespace ridgeview::tools {
@@ -69,16 +69,11 @@ std::string ListSegments(std::span<const std::uint8_t> f) {
 
 int DescribeWsq(std::span<const std::uint8_t> file, std::string& text) {
   using namespace ridgeview::codec;
-  CodecBytes pixels;
-  int width = 0, height = 0, depth = 0, ppi = 0, lossy = 0, encoder = 0, software = 0;
-  if (int ret = wsq_decode_mem(pixels, &width, &height, &depth, &ppi, &lossy, &encoder,
-                               &software, file.data(), file.size())) {
-    return ret;
-  }
-  pixels.reset();
-  text = "width: " + std::to_string(width) + "\nheight: " + std::to_string(height) +
-         "\nppi: " + std::to_string(ppi) + "\nencoder: " + std::to_string(encoder) +
-         "\nsoftware: " + std::to_string(software) + "\n";
+  WsqHeaderInfo info;
+  if (int ret = wsq_read_header_info(&info, file.data(), file.size())) return ret;
+  text = "width: " + std::to_string(info.width) + "\nheight: " + std::to_string(info.height) +
+         "\nppi: " + std::to_string(info.ppi) + "\nencoder: " + std::to_string(info.encoder) +
+         "\nsoftware: " + std::to_string(info.software) + "\n";
   FetPtr list;
   if (int ret = find_nistcom_wsq(list, file.data(), file.size())) return ret;
   if (list) {

@@ -8,7 +8,8 @@
 namespace ridgeview::tools {
 
 // The "name: value" lines printed by `ridgeview-wsq info`, or the codec's failure code with
-// its message left on stderr.
+// its message left on stderr. Only the headers are read (the coded data is listed as
+// segments, not decoded), so this takes constant memory whatever the frame size.
 int DescribeWsq(std::span<const std::uint8_t> file, std::string& text);
 
 // One "segment: NAME OFFSET LENGTH" line per marker: the offset of the marker and the length

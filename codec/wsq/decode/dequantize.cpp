@@ -2,27 +2,26 @@
 
 #include <algorithm>
 
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
 
 namespace ridgeview::codec {
 
 int unquantize(CodecPtr<float[]>& out, const quantization_table& dqt,
-               const quantization_tree_entry* q_tree, int q_treelen,
-               const std::int16_t* coefficients, int width, int height,
-               const SimdKernels& kernels) {
-  (void)q_treelen;  // only the 60 coded subbands are ever read
+               const quantization_tree_entry* q_tree, const std::int16_t* coefficients,
+               int width, int height, const SimdKernels& kernels) {
   const std::size_t stride = static_cast<std::size_t>(width);
   // Every pixel belongs to exactly one of the 64 subband rectangles: the coded ones are
   // written below, the others are set to 0 here, so the array needs no zero-filling first.
   CodecPtr<float[]> values(static_cast<float*>(
       codec_malloc(stride * static_cast<std::size_t>(height) * sizeof(float))));
   if (!values) {
-    report("ERROR : unquantize : calloc : fip\n");
-    return -91;
+    report(msg::WSQ_UNQUANTIZE_ALLOC);
+    return WSQ_UNQUANTIZE_ALLOC;
   }
   if (!dqt.defined) {
-    report("ERROR: unquantize : quantization table parameters not defined!\n");
-    return -92;
+    report(msg::WSQ_NO_QUANTIZATION_TABLE);
+    return WSQ_NO_QUANTIZATION_TABLE;
   }
   for (int k = 0; k < Q_TREELEN; ++k) {
     if (k < NUM_SUBBANDS && dqt.q[k] != 0.0f) continue;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
 
 namespace ridgeview::codec {
@@ -10,12 +11,33 @@ namespace {
 
 constexpr std::uint8_t kBitMask[9] = {0x00, 0x01, 0x03, 0x07, 0x0F, 0x1F, 0x3F, 0x7F, 0xFF};
 
-int past_image_buffer(int check) {
-  report("ERROR : huffman_decode_data_mem [%d]: ", check);
-  report("Decoded data extends past image buffer. ");
-  report("Encoded data appears corrupt or non-standard.\n");
+// A 0xFF byte in coded data is data when a stuffed 0x00 follows it, else a marker's first byte.
+constexpr std::uint8_t kMarkerByte = 0xFF;
+
+// The count checks of the decode, numbered as their messages show them: before each symbol,
+// and after a run of symbols 1..100, of symbol 105 and of symbol 106.
+enum LimitCheck { kBeforeSymbol = 1, kShortRun = 2, kRun8 = 3, kRun16 = 4 };
+
+int past_image_buffer(LimitCheck check) {
+  report(msg::WSQ_PAST_IMAGE_BUFFER, static_cast<int>(check));
   std::fflush(stderr);
-  return -51;
+  return WSQ_PAST_IMAGE_BUFFER;
+}
+
+// A bit string that matches no code of 16 bits or fewer.
+int no_code() {
+  report(msg::WSQ_NO_CODE_MATCHES);
+  return WSQ_NO_CODE_MATCHES;
+}
+
+// The symbol of `code`, a code of `length` bits; false when the limits point outside the
+// symbol list (tables whose counts overflow the code space give such limits).
+bool lookup_symbol(const huff_decode_limits& limits, const std::uint8_t* huffvalues,
+                   int length, std::int32_t code, int* symbol) {
+  const std::int32_t index = limits.value_start[length] + code - limits.code_min[length];
+  if (index < 0 || index > MAX_HUFFCOUNTS_WSQ) return false;
+  *symbol = huffvalues[index];
+  return true;
 }
 
 // Builds the block's decode limits from a defined slot.
@@ -27,7 +49,7 @@ int build_block_limits(const huffman_slot& slot, int table_id, huff_decode_limit
   }
   assign_huffcodes(codes.get());
   if (check_all_ones_codes(codes.get(), code_count) != 0) {
-    report("         hufftable_id = %d\n", table_id);
+    report(msg::WSQ_ALL_ONES_WARNING, table_id);
   }
   build_decode_limits(codes.get(), limits, slot.huffbits);
   return 0;
@@ -41,6 +63,8 @@ int build_block_limits(const huffman_slot& slot, int table_id, huff_decode_limit
 class FastSymbols {
  public:
   static constexpr int kLookBits = 10;
+  static constexpr int kNotHere = 1;       // Decode: the bit-by-bit reader must take it
+  static constexpr int kRunPastLimit = 2;  // DecodeCommon: a run passed the limit
 
   // Entry per kLookBits-bit prefix: (code length << 8) | symbol for codes of up to kLookBits
   // bits, kLonger for longer codes, kNoCode when the prefix matches no usable code.
@@ -59,16 +83,13 @@ class FastSymbols {
     }
   }
 
-  // Decodes one symbol and, for symbols 101..106, its escape value. Returns 0, -53, or
-  // kNotHere when the bit-by-bit reader must take this symbol.
-  static constexpr int kNotHere = 1;
+  // Decodes one symbol and, for the escape symbols, its escape value. Returns 0,
+  // WSQ_NO_CODE_MATCHES, or kNotHere.
   int Decode(bit_reader& r, int* symbol, std::uint16_t* escape) const {
     if (r.end - r.cursor < 8) return kNotHere;
     std::uint64_t raw;
     std::memcpy(&raw, r.cursor, 8);
-    // Some byte is 0xFF exactly when that byte of ~raw is zero.
-    const std::uint64_t inv = ~raw;
-    if (((inv - 0x0101010101010101ull) & ~inv & 0x8080808080808080ull) != 0) return kNotHere;
+    if (HasMarkerByte(raw)) return kNotHere;
     // The unread bits, most significant first: the current byte's, then 7 whole bytes.
     const std::uint64_t next = __builtin_bswap64(raw) >> 8;
     const std::uint64_t window = ((std::uint64_t{r.current} << 56) | next) << (8 - r.bit_count);
@@ -86,13 +107,11 @@ class FastSymbols {
         code = code * 2 + static_cast<std::int32_t>((window >> (63 - n)) & 1);
         ++n;
       }
-      const std::int32_t index = limits_->value_start[n] + code - limits_->code_min[n];
-      if (index < 0 || index > MAX_HUFFCOUNTS_WSQ) return no_code();
+      if (!lookup_symbol(*limits_, values_, n, code, symbol)) return no_code();
       length = n;
-      *symbol = values_[index];
     }
-    if (*symbol >= 101 && *symbol <= 106) {
-      const int width = (*symbol == 101 || *symbol == 102 || *symbol == 105) ? 8 : 16;
+    if (is_escape_symbol(*symbol)) {
+      const int width = escape_bits(*symbol);
       *escape = static_cast<std::uint16_t>((window << length) >> (64 - width));
       length += width;
     }
@@ -102,8 +121,8 @@ class FastSymbols {
 
   // Decodes the common symbols (single coefficients 107..254 and zero runs 1..100 of codes
   // up to kLookBits bits) for as long as the window conditions hold and the count has not
-  // passed the limit, storing them as the general loop would. Returns 0, or the -51 of a run
-  // that passes the limit. Everything else is left to the general loop.
+  // passed the limit, storing them as the general loop would. Returns 0, or kRunPastLimit.
+  // Everything else is left to the general loop.
   int DecodeCommon(bit_reader& r, std::int16_t* coefficients, std::uint64_t& written,
                    std::uint64_t limit) const {
     // The unread bits, most significant first: the current byte's, then whole bytes loaded
@@ -123,8 +142,7 @@ class FastSymbols {
           // As many whole bytes as fit, up to the first 0xFF byte.
           std::uint64_t raw;
           std::memcpy(&raw, from, 8);
-          const std::uint64_t inv = ~raw;
-          const std::uint64_t ff = (inv - 0x0101010101010101ull) & ~inv & 0x8080808080808080ull;
+          const std::uint64_t ff = MarkerBytes(raw);
           int take = (64 - have) / 8;
           if (ff != 0) {
             const int first_ff = __builtin_ctzll(ff) / 8;  // exact for the lowest byte
@@ -141,13 +159,13 @@ class FastSymbols {
             loaded += static_cast<std::size_t>(take);
           }
         } else {
-          while (have <= 56 && from < r.end && *from != 0xFF) {
+          while (have <= 56 && from < r.end && *from != kMarkerByte) {
             window |= std::uint64_t{*from} << (56 - have);
             have += 8;
             ++loaded;
             ++from;
           }
-          more = from < r.end && *from != 0xFF;
+          more = from < r.end && *from != kMarkerByte;
         }
       }
       // The common symbols carry no further bits: a code of up to 16 bits is all they need.
@@ -172,21 +190,23 @@ class FastSymbols {
     Consume(r, consumed);
     return result;
   }
-  static constexpr int kRunPastLimit = 2;
 
  private:
   static constexpr std::uint16_t kLonger = 0;
   static constexpr std::uint16_t kNoCode = 0xFFFF;
 
-  std::uint16_t Entry(int n, std::int32_t code) const {
-    const std::int32_t index = limits_->value_start[n] + code - limits_->code_min[n];
-    if (index < 0 || index > MAX_HUFFCOUNTS_WSQ) return kNoCode;
-    return static_cast<std::uint16_t>((n << 8) | values_[index]);
+  // The high bit of each byte of `raw` that is 0xFF (exact for the lowest such byte).
+  static std::uint64_t MarkerBytes(std::uint64_t raw) {
+    // A byte is 0xFF exactly when that byte of ~raw is zero.
+    const std::uint64_t inv = ~raw;
+    return (inv - 0x0101010101010101ull) & ~inv & 0x8080808080808080ull;
   }
+  static bool HasMarkerByte(std::uint64_t raw) { return MarkerBytes(raw) != 0; }
 
-  static int no_code() {
-    report("ERROR : decode_huff_symbol : no code of 16 bits or fewer matches\n");
-    return -53;
+  std::uint16_t Entry(int n, std::int32_t code) const {
+    int symbol = 0;
+    if (!lookup_symbol(*limits_, values_, n, code, &symbol)) return kNoCode;
+    return static_cast<std::uint16_t>((n << 8) | symbol);
   }
 
   // Moves the reader past `bits` bits, loading whole bytes as the bit-by-bit reader would.
@@ -212,11 +232,13 @@ class FastSymbols {
     if (entry == kNoCode || entry == kLonger) return 0;
     const int symbol = entry & 0xFF;
     const std::uint32_t length = entry >> 8;
-    if (symbol >= 107 && symbol <= 254) {
-      const auto value = static_cast<std::uint16_t>(static_cast<std::int16_t>(symbol - 180));
+    if (symbol >= SYM_FIRST_VALUE && symbol <= SYM_LAST_VALUE) {
+      const auto value = static_cast<std::uint16_t>(static_cast<std::int16_t>(symbol - SYM_VALUE_BIAS));
       return (std::uint32_t{value} << 16) | kCoefficient | length;
     }
-    if (symbol >= 1 && symbol <= 100) return (static_cast<std::uint32_t>(symbol) << 16) | length;
+    if (symbol >= 1 && symbol <= MAX_HUFFZRUN) {
+      return (static_cast<std::uint32_t>(symbol) << 16) | length;
+    }
     return 0;
   }
 
@@ -226,6 +248,133 @@ class FastSymbols {
   std::uint32_t common_[1 << kLookBits] = {};
 };
 
+// Everything one call of huffman_decode_data_mem works with.
+struct EntropyDecode {
+  EntropyDecode(std::int16_t* coefficients_, decoder_tables& tables_,
+                const quantization_tree_entry* q_tree_, ByteCursor end, bool table_driven_)
+      : coefficients(coefficients_), tables(tables_), q_tree(q_tree_),
+        limit(std::uint64_t{tables_.frm.width} * tables_.frm.height),
+        table_driven(table_driven_) {
+    reader.end = end;
+  }
+
+  std::int16_t* coefficients;
+  decoder_tables& tables;
+  const quantization_tree_entry* q_tree;
+  std::uint64_t written = 0;
+  std::uint64_t limit;  // w x h, less the subbands without data once the DQT is known
+  bool limit_adjusted = false;
+  int block = 0;
+  // The current block's code.
+  huff_decode_limits limits{};
+  const std::uint8_t* huffvalues = nullptr;
+  bool table_driven;
+  FastSymbols fast;
+  bit_reader reader;
+};
+
+// Subbands whose bin width is 0 carry no data: the count limit leaves them out, once per
+// decode, with the quantization table present at the first block that has one.
+void adjust_limit(EntropyDecode& d) {
+  if (d.limit_adjusted || !d.tables.dqt.defined) return;
+  for (int k = 0; k < Q_TREELEN; ++k) {
+    if (d.tables.dqt.q[k] == 0.0f) {
+      d.limit -= std::uint64_t(d.q_tree[k].lx) * std::uint64_t(d.q_tree[k].ly);
+    }
+  }
+  d.limit_adjusted = true;
+}
+
+// Reads what stands before a block's coded data, `marker` being the marker already read:
+// table and comment segments, then the SOB header. Prepares the block's code and leaves the
+// reader at the start of the coded data.
+int read_block_header(EntropyDecode& d, std::uint16_t marker, ByteCursor& cursor,
+                      ByteCursor end) {
+  ++d.block;
+  decoder_tables& t = d.tables;
+  while (marker != SOB_WSQ) {
+    if (int ret = getc_table_wsq(marker, t.dtt, t.dqt, t.dht, cursor, end)) return ret;
+    if (int ret = getc_marker_wsq(&marker, MarkerMode::TABLES_OR_SOB, cursor, end)) return ret;
+  }
+  adjust_limit(d);
+  std::uint8_t table_id = 0;
+  if (int ret = getc_sob_header(&table_id, cursor, end)) return ret;
+  if (table_id >= MAX_DHT_TABLES || !t.dht.table[table_id].defined) {
+    report(msg::WSQ_HUFFMAN_TABLE_UNDEFINED, table_id);
+    return WSQ_HUFFMAN_TABLE_UNDEFINED;
+  }
+  const huffman_slot& slot = t.dht.table[table_id];
+  if (int ret = build_block_limits(slot, table_id, d.limits)) return ret;
+  d.huffvalues = slot.huffvalues;
+  if (d.table_driven) d.fast.Build(d.limits, d.huffvalues);
+  d.reader.cursor = cursor;
+  d.reader.bit_count = 0;
+  return 0;
+}
+
+// A decoded symbol; the escape value is read along with it on the table-driven path.
+struct DecodedSymbol {
+  int symbol = 0;
+  bool escape_read = false;
+  std::uint16_t escape = 0;
+};
+
+// Stores what a symbol stands for (after the count check before it).
+int store_symbol(EntropyDecode& d, const DecodedSymbol& s) {
+  const int symbol = s.symbol;
+  if (symbol == 0 || symbol == 255) {
+    report(msg::WSQ_INVALID_SYMBOL, symbol, symbol);
+    return WSQ_INVALID_SYMBOL;
+  }
+  if (symbol >= SYM_FIRST_VALUE) {
+    d.coefficients[d.written++] = static_cast<std::int16_t>(symbol - SYM_VALUE_BIAS);
+    return 0;
+  }
+  std::uint16_t value = static_cast<std::uint16_t>(symbol);  // a run of 1..100 zeros
+  LimitCheck check = kShortRun;
+  if (is_escape_symbol(symbol)) {
+    value = s.escape;
+    if (!s.escape_read) {
+      if (int ret = getc_nextbits_wsq(&value, nullptr, d.reader, escape_bits(symbol))) return ret;
+    }
+    if (symbol <= SYM_NEGATIVE_16) {
+      const bool negative = symbol == SYM_NEGATIVE_8 || symbol == SYM_NEGATIVE_16;
+      // A 16-bit value keeps its low 16 bits in the signed coefficient.
+      d.coefficients[d.written++] =
+          static_cast<std::int16_t>(negative ? -static_cast<int>(value) : value);
+      return 0;
+    }
+    check = symbol == SYM_RUN_8 ? kRun8 : kRun16;
+  }
+  // A zero run: the array is zero-filled, so the run only moves the count.
+  d.written += value;
+  if (d.written > d.limit) return past_image_buffer(check);
+  return 0;
+}
+
+// Decodes the block's symbols until a marker ends it (0 with *marker set) or one fails.
+int decode_block(EntropyDecode& d, std::uint16_t* marker) {
+  *marker = 0;
+  for (;;) {
+    if (d.table_driven &&
+        d.fast.DecodeCommon(d.reader, d.coefficients, d.written, d.limit) ==
+            FastSymbols::kRunPastLimit) {
+      return past_image_buffer(kShortRun);
+    }
+    DecodedSymbol s;
+    int ret = d.table_driven ? d.fast.Decode(d.reader, &s.symbol, &s.escape)
+                             : FastSymbols::kNotHere;
+    s.escape_read = ret != FastSymbols::kNotHere;
+    if (!s.escape_read) {
+      ret = decode_huff_symbol(&s.symbol, d.limits, d.huffvalues, d.reader, marker);
+    }
+    if (ret) return ret;
+    if (s.symbol == kMarkerMet) return 0;
+    if (d.written > d.limit) return past_image_buffer(kBeforeSymbol);
+    if ((ret = store_symbol(d, s))) return ret;
+  }
+}
+
 }  // namespace
 
 int getc_nextbits_wsq(std::uint16_t* bits, std::uint16_t* marker, bit_reader& reader,
@@ -233,17 +382,17 @@ int getc_nextbits_wsq(std::uint16_t* bits, std::uint16_t* marker, bit_reader& re
   if (reader.bit_count == 0) {
     if (int ret = getc_byte(&reader.current, reader.cursor, reader.end)) return ret;
     reader.bit_count = 8;
-    if (reader.current == 0xFF) {
+    if (reader.current == kMarkerByte) {
       std::uint8_t next = 0;
       if (int ret = getc_byte(&next, reader.cursor, reader.end)) return ret;
       if (next != 0) {
         if (bits_requested == 1 && marker != nullptr) {
-          *marker = static_cast<std::uint16_t>(0xFF00 | next);
+          *marker = static_cast<std::uint16_t>((kMarkerByte << 8) | next);
           *bits = 1;
           return 0;
         }
-        report("ERROR: getc_nextbits_wsq : No stuffed zeros\n");
-        return -41;
+        report(msg::WSQ_NO_STUFFED_ZERO);
+        return WSQ_NO_STUFFED_ZERO;
       }
     }
   }
@@ -266,36 +415,21 @@ int getc_nextbits_wsq(std::uint16_t* bits, std::uint16_t* marker, bit_reader& re
 int decode_huff_symbol(int* symbol, const huff_decode_limits& limits,
                        const std::uint8_t* huffvalues, bit_reader& reader,
                        std::uint16_t* marker) {
-  std::uint16_t bit = 0;
-  if (int ret = getc_nextbits_wsq(&bit, marker, reader, 1)) return ret;
-  if (*marker != 0) {
-    *symbol = -1;
-    return 0;
-  }
-  std::int32_t code = bit;
-  int n = 1;
-  while (code > limits.code_max[n]) {
-    if (n == MAX_HUFFBITS) {
-      report("ERROR : decode_huff_symbol : no code of 16 bits or fewer matches\n");
-      return -53;
-    }
+  std::int32_t code = 0;
+  for (int n = 1;; ++n) {
+    std::uint16_t bit = 0;
     if (int ret = getc_nextbits_wsq(&bit, marker, reader, 1)) return ret;
-    code = code * 2 + bit;
     if (*marker != 0) {
-      *symbol = -1;
+      *symbol = kMarkerMet;
       return 0;
     }
-    ++n;
+    code = code * 2 + bit;
+    if (code <= limits.code_max[n]) {
+      if (!lookup_symbol(limits, huffvalues, n, code, symbol)) return no_code();
+      return 0;
+    }
+    if (n == MAX_HUFFBITS) return no_code();
   }
-  // Tables whose counts overflow the code space give limits that may point outside the
-  // symbol list; such a code matches nothing.
-  const std::int32_t index = limits.value_start[n] + code - limits.code_min[n];
-  if (index < 0 || index > MAX_HUFFCOUNTS_WSQ) {
-    report("ERROR : decode_huff_symbol : no code of 16 bits or fewer matches\n");
-    return -53;
-  }
-  *symbol = huffvalues[index];
-  return 0;
 }
 
 int huffman_decode_data_mem(std::int16_t* coefficients, std::size_t capacity,
@@ -303,115 +437,23 @@ int huffman_decode_data_mem(std::int16_t* coefficients, std::size_t capacity,
                             ByteCursor& cursor, ByteCursor end, bool table_driven) {
   std::uint16_t marker = 0;
   if (int ret = getc_marker_wsq(&marker, MarkerMode::TABLES_OR_SOB, cursor, end)) return ret;
-
-  bit_reader reader;
-  reader.end = end;
-  const std::uint64_t pixels = std::uint64_t{tables.frm.width} * tables.frm.height;
-  std::uint64_t limit = pixels;
-  bool limit_adjusted = false;
-  std::uint64_t written = 0;
-  int block = 0;
-  huff_decode_limits limits{};
-  const std::uint8_t* huffvalues = nullptr;
-  FastSymbols fast;
-
+  EntropyDecode d(coefficients, tables, q_tree, end, table_driven);
   // The capacity holds one value more than the image so that the single coefficient allowed
   // when the count equals the limit always lands inside the array.
-  if (capacity < pixels + 1) return past_image_buffer(1);
+  if (capacity < d.limit + 1) return past_image_buffer(kBeforeSymbol);
 
   while (marker != EOI_WSQ) {
-    if (marker != 0) {
-      ++block;
-      while (marker != SOB_WSQ) {
-        if (int ret = getc_table_wsq(marker, tables.dtt, tables.dqt, tables.dht, cursor, end)) {
-          return ret;
-        }
-        if (int ret = getc_marker_wsq(&marker, MarkerMode::TABLES_OR_SOB, cursor, end)) {
-          return ret;
-        }
-      }
-      if (tables.dqt.defined && !limit_adjusted) {
-        for (int k = 0; k < Q_TREELEN; ++k) {
-          if (tables.dqt.q[k] == 0.0f) {
-            limit -= std::uint64_t(q_tree[k].lx) * std::uint64_t(q_tree[k].ly);
-          }
-        }
-        limit_adjusted = true;
-      }
-      std::uint8_t table_id = 0;
-      if (int ret = getc_sob_header(&table_id, cursor, end)) return ret;
-      if (table_id >= MAX_DHT_TABLES || !tables.dht.table[table_id].defined) {
-        report("ERROR : huffman_decode_data_mem : huffman table {%d} undefined.\n", table_id);
-        return -51;
-      }
-      const huffman_slot& slot = tables.dht.table[table_id];
-      if (int ret = build_block_limits(slot, table_id, limits)) return ret;
-      huffvalues = slot.huffvalues;
-      if (table_driven) fast.Build(limits, huffvalues);
-      reader.cursor = cursor;
-      reader.bit_count = 0;
-      marker = 0;
-    }
-
-    if (table_driven) {
-      if (fast.DecodeCommon(reader, coefficients, written, limit) == FastSymbols::kRunPastLimit) {
-        return past_image_buffer(2);
-      }
-      cursor = reader.cursor;
-    }
-    int symbol = 0;
-    std::uint16_t escape = 0;
-    int ret = table_driven ? fast.Decode(reader, &symbol, &escape) : FastSymbols::kNotHere;
-    const bool fast_read = ret != FastSymbols::kNotHere;
-    if (!fast_read) ret = decode_huff_symbol(&symbol, limits, huffvalues, reader, &marker);
-    cursor = reader.cursor;
+    if (int ret = read_block_header(d, marker, cursor, end)) return ret;
+    const int ret = decode_block(d, &marker);
+    cursor = d.reader.cursor;
     if (ret) return ret;
-
-    if (symbol == -1) {
-      while (marker == COM_WSQ && block == 3) {
-        if ((ret = getc_table_wsq(marker, tables.dtt, tables.dqt, tables.dht, cursor, end))) {
-          return ret;
-        }
-        if ((ret = getc_marker_wsq(&marker, MarkerMode::ANY, cursor, end))) return ret;
+    // Comments may follow the third block's data, up to EOI.
+    while (marker == COM_WSQ && d.block == 3) {
+      if (int r = getc_table_wsq(marker, tables.dtt, tables.dqt, tables.dht, cursor, end)) {
+        return r;
       }
-      continue;
+      if (int r = getc_marker_wsq(&marker, MarkerMode::ANY, cursor, end)) return r;
     }
-
-    if (written > limit) return past_image_buffer(1);
-
-    if (symbol == 0 || symbol == 255) {
-      report("ERROR: huffman_decode_data_mem : Invalid code %d (%x).\n", symbol, symbol);
-      return -52;
-    }
-    if (symbol >= 107) {
-      coefficients[written++] = static_cast<std::int16_t>(symbol - 180);
-      continue;
-    }
-    std::uint16_t value = 0;
-    int check = 2;
-    if (symbol >= 101) {
-      if (fast_read) {
-        value = escape;
-      } else {
-        const int width = (symbol == 101 || symbol == 102 || symbol == 105) ? 8 : 16;
-        ret = getc_nextbits_wsq(&value, nullptr, reader, width);
-        cursor = reader.cursor;
-        if (ret) return ret;
-      }
-      if (symbol <= 104) {
-        const bool negative = symbol == 102 || symbol == 104;
-        // A 16-bit value keeps its low 16 bits in the signed coefficient.
-        coefficients[written++] =
-            static_cast<std::int16_t>(negative ? -static_cast<int>(value) : value);
-        continue;
-      }
-      check = symbol == 105 ? 3 : 4;
-    } else {
-      value = static_cast<std::uint16_t>(symbol);
-    }
-    // A zero run: the array is zero-filled, so the run only moves the count.
-    written += value;
-    if (written > limit) return past_image_buffer(check);
   }
   return 0;
 }

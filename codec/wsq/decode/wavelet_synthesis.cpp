@@ -1,9 +1,9 @@
 #include "codec/wsq/decode/wavelet_synthesis.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "codec/common/codec_memory.h"
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
 #include "codec/wsq/wsq_format.h"
 
@@ -272,22 +272,16 @@ struct SignedFilters {
   }
 };
 
-// The extra bytes wsq_reconstruct allocates with its work array for the plans and the row
-// scratch of the fast path.
-std::size_t fast_path_bytes(int width, int height) {
-  const std::int64_t longest = width > height ? width : height;
-  return PlanBuilder::BytesFor(longest) + ScratchFloats(longest) * sizeof(float) + 64;
-}
-
-// Both synthesis filters must have been read: 0, or -95 / -96 with their messages.
+// Both synthesis filters must have been read: 0, or WSQ_LOPASS_UNDEFINED /
+// WSQ_HIPASS_UNDEFINED with their messages.
 int check_filters(const transform_table& dtt) {
   if (!dtt.lo_defined || !dtt.lofilt) {
-    report("ERROR: wsq_reconstruct : Lopass filter coefficients not defined\n");
-    return -95;
+    report(msg::WSQ_LOPASS_UNDEFINED);
+    return WSQ_LOPASS_UNDEFINED;
   }
   if (!dtt.hi_defined || !dtt.hifilt) {
-    report("ERROR: wsq_reconstruct : Hipass filter coefficients not defined\n");
-    return -96;
+    report(msg::WSQ_HIPASS_UNDEFINED);
+    return WSQ_HIPASS_UNDEFINED;
   }
   return 0;
 }
@@ -307,130 +301,58 @@ void synthesis_pass(float* output, const float* input, int lines, int length,
   }
 }
 
-bool build_synthesis_plan(PlanBuilder& builder, FilterPlan& plan, int length,
+bool build_synthesis_plan(PlanBuilder& builder, FilterPlan& plan, std::int64_t length,
                           const float* hifilt, int hisize, const float* lofilt, int losize,
                           bool swap_halves) {
-  if (length <= 0 || !builder.Begin(length)) return false;
-  const SignedFilters f(length, hifilt, hisize, losize);
+  if (length <= 0 || length > 0x7FFFFFFF) return false;
+  const auto n = static_cast<int>(length);
+  if (!builder.Begin(n)) return false;
+  const SignedFilters f(n, hifilt, hisize, losize);
   if (f.setup.even_taps) return false;
-  walk_line(RecordSink{builder, length}, length, f.setup, f.hi, hisize, lofilt, losize,
-            swap_halves);
+  walk_line(RecordSink{builder, n}, n, f.setup, f.hi, hisize, lofilt, losize, swap_halves);
   return builder.Finish(plan, 2, 1);
-}
-
-int wsq_reconstruct(float* image, int width, int height, const wavelet_tree_node* w_tree,
-                    int w_treelen, const transform_table& dtt) {
-  return wsq_reconstruct_with(image, width, height, w_tree, w_treelen, dtt,
-                              &BestSimdKernels());
-}
-
-int wsq_reconstruct_with(float* image, int width, int height, const wavelet_tree_node* w_tree,
-                         int w_treelen, const transform_table& dtt,
-                         const SimdKernels* kernels) {
-  if (int ret = check_filters(dtt)) return ret;
-  CodecPtr<float[]> work(static_cast<float*>(codec_malloc(
-      static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * sizeof(float))));
-  if (!work) {
-    report("ERROR : wsq_reconstruct : malloc : fdata1\n");
-    return -97;
-  }
-  return wsq_reconstruct_in(image, width, height, w_tree, w_treelen, dtt, kernels, work.get());
 }
 
 namespace {
 
-// Synthesis plans for one transform: kept from an earlier transform or built in the
-// builder's storage. A built plan that could not be kept lives only until the next one is
-// asked for.
-class SynthesisPlans {
- public:
-  SynthesisPlans(PlanBuilder& builder, const transform_table& dtt)
-      : builder_(builder), dtt_(dtt) {}
+TransformPlans synthesis_plans(const transform_table& dtt) {
+  return TransformPlans(PlanKind::synthesis, build_synthesis_plan, dtt.lofilt.get(), dtt.losize,
+                        dtt.hifilt.get(), dtt.hisize);
+}
 
-  // The plan for lines of `length` samples with the given halves' order; null when the
-  // filters need the plain pass.
-  const FilterPlan* For(int length, bool swap) {
-    if (length <= 0) return nullptr;
-    const float* hi = dtt_.hifilt.get();
-    const float* lo = dtt_.lofilt.get();
-    PlanKey key;
-    const bool keyed = key.Set(1, length, swap, lo, dtt_.losize, hi, dtt_.hisize);
-    if (keyed) {
-      if (const FilterPlan* kept = FindKeptPlan(key)) return kept;
-    }
-    if (!build_synthesis_plan(builder_, built_, length, hi, dtt_.hisize, lo, dtt_.losize,
-                              swap)) {
-      return nullptr;
-    }
-    const FilterPlan* kept = keyed ? KeepPlan(key, built_) : nullptr;
-    return kept != nullptr ? kept : &built_;
-  }
-
-  // The kept plan only (null when it is not kept): for plans that must outlive the next.
-  static const FilterPlan* Kept(int length, bool swap, const transform_table& dtt) {
-    PlanKey key;
-    if (!key.Set(1, length, swap, dtt.lofilt.get(), dtt.losize, dtt.hifilt.get(), dtt.hisize)) {
-      return nullptr;
-    }
-    return FindKeptPlan(key);
-  }
-
- private:
-  PlanBuilder& builder_;
-  const transform_table& dtt_;
-  FilterPlan built_;
-};
+int no_memory() {
+  report(msg::WSQ_RECONSTRUCT_ALLOC);
+  return WSQ_RECONSTRUCT_ALLOC;
+}
 
 }  // namespace
 
-int wsq_reconstruct_in(float* image, int width, int height, const wavelet_tree_node* w_tree,
-                       int w_treelen, const transform_table& dtt, const SimdKernels* kernels,
-                       float* work) {
-  return wsq_reconstruct_nodes(image, width, height, w_tree, 0, w_treelen - 1, dtt, kernels,
-                               work);
-}
-
-int wsq_reconstruct_nodes(float* image, int width, int height, const wavelet_tree_node* w_tree,
-                          int first, int last, const transform_table& dtt,
-                          const SimdKernels* kernels, float* work) {
+int wsq_reconstruct(float* image, int width, int height, const wavelet_tree_node* w_tree,
+                    int first_node, int last_node, const transform_table& dtt,
+                    const SimdKernels* kernels, float* work) {
   if (int ret = check_filters(dtt)) return ret;
-  // The fast path's plan storage and filter scratch: a little per line, not per pixel.
-  CodecPtr<unsigned char[]> arena;
-  float* scratch = nullptr;
-  std::optional<PlanBuilder> builder;
-  if (kernels != nullptr && first <= last) {
-    const std::int64_t longest = width > height ? width : height;
-    const std::size_t plan_bytes = PlanBuilder::BytesFor(longest);
-    arena.reset(static_cast<unsigned char*>(codec_malloc(fast_path_bytes(width, height))));
-    if (!arena) {
-      report("ERROR : wsq_reconstruct : malloc : fdata1\n");
-      return -97;
-    }
-    builder.emplace(arena.get(), plan_bytes);
-    scratch = reinterpret_cast<float*>(arena.get() + plan_bytes);
+  TransformPlans plans = synthesis_plans(dtt);
+  if (kernels != nullptr && first_node <= last_node &&
+      !plans.Allocate(width > height ? width : height)) {
+    return no_memory();
   }
   const float* hi = dtt.hifilt.get();
   const float* lo = dtt.lofilt.get();
-  std::optional<SynthesisPlans> plans;
-  if (builder) plans.emplace(*builder, dtt);
-  auto plan_for = [&](int length, bool swap) -> const FilterPlan* {
-    return plans ? plans->For(length, swap) : nullptr;
-  };
-  for (int node = last; node >= first; --node) {
+  for (int node = last_node; node >= first_node; --node) {
     const wavelet_tree_node& t = w_tree[node];
     float* base = image + static_cast<std::ptrdiff_t>(t.y) * width + t.x;
     // Columns: the node's columns lie next to each other, one lane each.
-    const FilterPlan* columns = t.dx > 0 ? plan_for(t.dy, t.ic != 0) : nullptr;
+    const FilterPlan* columns = t.dx > 0 ? plans.For(t.dy, t.ic != 0) : nullptr;
     if (columns != nullptr) {
-      kernels->apply_columns(*columns, base, work, width, t.dx, scratch);
+      kernels->apply_columns(*columns, base, work, width, t.dx, plans.scratch());
     } else {
       synthesis_pass(work, base, t.dx, t.dy, 1, width, hi, dtt.hisize, lo, dtt.losize,
                      t.ic != 0);
     }
     // Rows.
-    const FilterPlan* rows = t.dy > 0 ? plan_for(t.dx, t.ir != 0) : nullptr;
+    const FilterPlan* rows = t.dy > 0 ? plans.For(t.dx, t.ir != 0) : nullptr;
     if (rows != nullptr) {
-      kernels->apply_rows(*rows, work, base, width, t.dy, scratch);
+      kernels->apply_rows(*rows, work, base, width, t.dy, plans.scratch());
     } else {
       synthesis_pass(base, work, t.dy, t.dx, width, 1, hi, dtt.hisize, lo, dtt.losize,
                      t.ir != 0);
@@ -445,45 +367,35 @@ int RootToGray::Prepare(const float* image, int width, int height, const wavelet
   if (int ret = check_filters(dtt)) return ret;
   if (kernels == nullptr || root.x != 0 || root.y != 0 || root.dx != width ||
       root.dy != height || width <= 0 || height <= 0) {
-    return 1;
+    return kNotApplicable;
   }
-  const std::int64_t longest = width > height ? width : height;
-  const std::size_t plan_bytes = PlanBuilder::BytesFor(longest);
+  plans_.emplace(synthesis_plans(dtt));
   const std::size_t band_floats = static_cast<std::size_t>(kBand) * static_cast<std::size_t>(width);
-  const std::size_t bytes =
-      plan_bytes + (band_floats + ScratchFloats(width)) * sizeof(float) + 64;
-  memory_.reset(static_cast<unsigned char*>(codec_malloc(bytes)));
-  if (!memory_) {
-    report("ERROR : wsq_reconstruct : malloc : fdata1\n");
-    return -97;
-  }
-  PlanBuilder builder(memory_.get(), plan_bytes);
-  SynthesisPlans plans(builder, dtt);
+  if (!plans_->Allocate(width > height ? width : height, band_floats)) return no_memory();
   // Both plans are needed at once, so both must be kept ones; else the plain root pass runs.
-  if (plans.For(height, root.ic != 0) == nullptr || plans.For(width, root.ir != 0) == nullptr) {
-    return 1;
+  if (plans_->For(height, root.ic != 0) == nullptr || plans_->For(width, root.ir != 0) == nullptr) {
+    return kNotApplicable;
   }
-  columns_ = SynthesisPlans::Kept(height, root.ic != 0, dtt);
-  rows_ = SynthesisPlans::Kept(width, root.ir != 0, dtt);
-  if (columns_ == nullptr || rows_ == nullptr) return 1;
-  band_ = reinterpret_cast<float*>(memory_.get() + plan_bytes);
-  scratch_ = band_ + band_floats;
+  columns_ = plans_->Kept(height, root.ic != 0);
+  rows_ = plans_->Kept(width, root.ir != 0);
+  if (columns_ == nullptr || rows_ == nullptr) return kNotApplicable;
   image_ = image;
   width_ = width;
   height_ = height;
   kernels_ = kernels;
-  return 0;
+  return kReady;
 }
 
 void RootToGray::Run(std::uint8_t* pixels, float m_shift, float r_scale) {
   if (image_ == nullptr) return;
   const std::ptrdiff_t w = width_;
+  float* band = plans_->extra();
   for (int k0 = 0; k0 < height_; k0 += kBand) {
     const int k1 = height_ - k0 < kBand ? height_ : k0 + kBand;
-    kernels_->apply_column_outputs(*columns_, image_, w, w, k0, k1, band_, w);
-    kernels_->apply_rows(*rows_, band_, band_, w, k1 - k0, scratch_);
+    kernels_->apply_column_outputs(*columns_, image_, w, w, k0, k1, band, w);
+    kernels_->apply_rows(*rows_, band, band, w, k1 - k0, plans_->scratch());
     for (int k = k0; k < k1; ++k) {
-      kernels_->to_gray8(band_ + (k - k0) * w, pixels + k * w, static_cast<std::size_t>(w),
+      kernels_->to_gray8(band + (k - k0) * w, pixels + k * w, static_cast<std::size_t>(w),
                          m_shift, r_scale);
     }
   }

@@ -1,13 +1,14 @@
 #include "codec/wsq/decode/wsq_decode.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
 #include "codec/wsq/byte_stream.h"
 #include "codec/wsq/decode/dequantize.h"
 #include "codec/wsq/decode/entropy_decoder.h"
+#include "codec/wsq/decode/header_reader.h"
 #include "codec/wsq/decode/wavelet_synthesis.h"
 #include "codec/wsq/segment_readers.h"
 #include "codec/wsq/subband_geometry.h"
@@ -20,10 +21,6 @@ namespace {
 // holds the coefficients and then the reconstruction's work array (4 + 4).
 constexpr std::uint64_t kPeakBytesPerPixel = 8;
 
-bool is_space(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // Per-call decoder state: tables, trees and the arrays of the current step.
 struct DecodeState {
   decoder_tables tables;
@@ -32,59 +29,6 @@ struct DecodeState {
 };
 
 }  // namespace
-
-int parse_decimal(const char* text) {
-  while (is_space(*text)) ++text;
-  bool negative = false;
-  if (*text == '+' || *text == '-') negative = *text++ == '-';
-  long long value = 0;
-  for (; *text >= '0' && *text <= '9'; ++text) {
-    if (value <= static_cast<long long>(INT_MAX) + 1) value = value * 10 + (*text - '0');
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX) return INT_MAX;
-  if (value < INT_MIN) return INT_MIN;
-  return static_cast<int>(value);
-}
-
-int find_nistcom_wsq(FetPtr& list, const std::uint8_t* data, std::size_t length) {
-  ByteCursor cursor = data;
-  const ByteCursor end = data + length;
-  std::uint16_t marker = 0;
-  if (int ret = getc_marker_wsq(&marker, MarkerMode::SOI, cursor, end)) return ret;
-  for (;;) {
-    if (int ret = getc_marker_wsq(&marker, MarkerMode::ANY, cursor, end)) return ret;
-    if (marker == SOB_WSQ) {
-      list.reset();
-      return 0;
-    }
-    // Compare only the bytes that exist behind the length field.
-    const bool nistcom = marker == COM_WSQ && end - cursor >= 10 &&
-                         std::memcmp(cursor + 2, "NIST_COM", 8) == 0;
-    if (nistcom) {
-      CodecPtr<char[]> text;
-      if (int ret = getc_comment(text, cursor, end)) return ret;
-      FetPtr parsed;
-      if (int ret = string2fet(parsed, text.get())) return ret;
-      list = std::move(parsed);
-      return 0;
-    }
-    if (int ret = getc_skip_marker_segment(marker, cursor, end)) return ret;
-  }
-}
-
-int find_ppi_wsq(int* ppi, const std::uint8_t* data, std::size_t length) {
-  FetPtr list;
-  if (int ret = find_nistcom_wsq(list, data, length)) return ret;
-  if (!list) {
-    *ppi = -1;
-    return 0;
-  }
-  CodecString value;
-  if (int ret = extractfet_ret(value, "PPI", list.get())) return ret;
-  *ppi = value ? parse_decimal(value.get()) : -1;
-  return 0;
-}
 
 void float_to_gray8(std::uint8_t* pixels, const float* values, int width, int height,
                     float m_shift, float r_scale, const SimdKernels& kernels) {
@@ -103,31 +47,18 @@ int wsq_decode_mem(CodecBytes& pixels, int* width, int* height, int* depth, int*
 int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int* width,
                         int* height, int* depth, int* ppi, int* lossy, int* encoder,
                         int* software, const unsigned char* data, std::size_t length) {
+  codec_clear_last_refusal();
   const SimdKernels& kernels =
       strategy.kernels != nullptr ? *strategy.kernels : BaselineSimdKernels();
   DecodeState state;  // every decode starts with all tables undefined
   decoder_tables& tables = state.tables;
   ByteCursor cursor = data;
   const ByteCursor end = data + length;
-
-  std::uint16_t marker = 0;
-  if (int ret = getc_marker_wsq(&marker, MarkerMode::SOI, cursor, end)) return ret;
-  if (int ret = getc_marker_wsq(&marker, MarkerMode::TABLES_OR_SOF, cursor, end)) return ret;
-  while (marker != SOF_WSQ) {
-    if (int ret = getc_table_wsq(marker, tables.dtt, tables.dqt, tables.dht, cursor, end)) {
-      return ret;
-    }
-    if (int ret = getc_marker_wsq(&marker, MarkerMode::TABLES_OR_SOF, cursor, end)) return ret;
-  }
-  if (int ret = getc_sof_header(tables.frm, cursor, end)) return ret;
+  if (int ret = read_frame_headers(tables, cursor, end)) return ret;
   const int w = tables.frm.width;
   const int h = tables.frm.height;
-  if (w == 0 || h == 0) {
-    report("ERROR : wsq_decode_mem : empty frame (width %d, height %d)\n", w, h);
-    return -23;
-  }
 
-  int resolution = -1;
+  int resolution = kUnknownPpi;
   if (int ret = find_ppi_wsq(&resolution, data, length)) return ret;
 
   build_wavelet_tree(state.w_tree, w, h);
@@ -136,9 +67,9 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
   const std::uint64_t count = std::uint64_t(w) * std::uint64_t(h);
   // Refuse a frame whose working arrays would not fit the memory budget before touching any
   // of it: a few bytes of header may declare 65535 x 65535 pixels.
-  if (count * kPeakBytesPerPixel > codec_memory_budget()) {
-    report("ERROR: wsq_decode_mem : malloc : qdata1\n");
-    return -20;
+  if (!codec_fits_budget(count * kPeakBytesPerPixel)) {
+    report(msg::WSQ_COEFFICIENTS_ALLOC);
+    return WSQ_COEFFICIENTS_ALLOC;
   }
   // One block holds the coefficients first and the reconstruction's work array afterwards:
   // it has the size of the work array, the same as the values array, so that the blocks of
@@ -149,8 +80,8 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
                                            capacity * sizeof(std::int16_t));
   CodecPtr<unsigned char[]> block(static_cast<unsigned char*>(codec_malloc(block_bytes)));
   if (!block) {
-    report("ERROR: wsq_decode_mem : malloc : qdata1\n");
-    return -20;
+    report(msg::WSQ_COEFFICIENTS_ALLOC);
+    return WSQ_COEFFICIENTS_ALLOC;
   }
   auto* qdata = reinterpret_cast<std::int16_t*>(block.get());
   std::memset(qdata, 0, capacity * sizeof(std::int16_t));
@@ -160,26 +91,25 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
   }
 
   CodecPtr<float[]> values;
-  if (int ret = unquantize(values, tables.dqt, state.q_tree, Q_TREELEN, qdata, w, h,
-                           kernels)) {
+  if (int ret = unquantize(values, tables.dqt, state.q_tree, qdata, w, h, kernels)) {
     return ret;
   }
   // Every node but the root merges in place with the block as work array; the root merges
   // straight into the gray pixels when the fast kernels can, which needs no work array, so
   // the block goes before the pixels are allocated.
-  if (int ret = wsq_reconstruct_nodes(values.get(), w, h, state.w_tree, 1, W_TREELEN - 1,
-                                      tables.dtt, strategy.kernels,
-                                      reinterpret_cast<float*>(block.get()))) {
+  float* work = reinterpret_cast<float*>(block.get());
+  if (int ret = wsq_reconstruct(values.get(), w, h, state.w_tree, 1, W_TREELEN - 1, tables.dtt,
+                                strategy.kernels, work)) {
     return ret;
   }
   RootToGray root;
-  const int direct =
+  const int root_prepared =
       root.Prepare(values.get(), w, h, state.w_tree[0], tables.dtt, strategy.kernels);
-  if (direct < 0) return direct;
-  if (direct != 0) {
-    if (int ret = wsq_reconstruct_nodes(values.get(), w, h, state.w_tree, 0, 0, tables.dtt,
-                                        strategy.kernels,
-                                        reinterpret_cast<float*>(block.get()))) {
+  if (root_prepared < 0) return root_prepared;
+  const bool root_to_gray = root_prepared == RootToGray::kReady;
+  if (!root_to_gray) {
+    if (int ret = wsq_reconstruct(values.get(), w, h, state.w_tree, 0, 0, tables.dtt,
+                                  strategy.kernels, work)) {
       return ret;
     }
   }
@@ -187,10 +117,10 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
 
   CodecBytes gray(static_cast<unsigned char*>(codec_malloc(static_cast<std::size_t>(count))));
   if (!gray) {
-    report("ERROR: wsq_decode_mem : malloc : cdata\n");
-    return -21;
+    report(msg::WSQ_PIXELS_ALLOC);
+    return WSQ_PIXELS_ALLOC;
   }
-  if (direct == 0) {
+  if (root_to_gray) {
     root.Run(gray.get(), tables.frm.m_shift, tables.frm.r_scale);
   } else {
     float_to_gray8(gray.get(), values.get(), w, h, tables.frm.m_shift, tables.frm.r_scale,

@@ -1,7 +1,7 @@
 #include "codec/wsq/encode/block_coding.h"
 
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
-#include "codec/wsq/encode/encoder_codes.h"
 #include "codec/wsq/encode/huffman_generation.h"
 
 namespace ridgeview::codec {
@@ -73,10 +73,8 @@ int compress_block(unsigned char* out, std::size_t capacity, std::size_t* size,
   auto code = [&](int symbol, std::uint32_t extra) {
     const huffcode_entry& e = code_by_symbol[symbol];
     put_code_bits(w, static_cast<std::uint16_t>(e.huff_code & 0xFFFFu), e.huff_size);
-    if (symbol == 101 || symbol == 102 || symbol == 105) {
-      put_code_bits(w, static_cast<std::uint16_t>(extra), 8);
-    } else if (symbol == 103 || symbol == 104 || symbol == 106) {
-      put_code_bits(w, static_cast<std::uint16_t>(extra), 16);
+    if (is_escape_symbol(symbol)) {
+      put_code_bits(w, static_cast<std::uint16_t>(extra), escape_bits(symbol));
     }
   };
   if (symbols != nullptr && symbols->complete()) {
@@ -89,8 +87,7 @@ int compress_block(unsigned char* out, std::size_t capacity, std::size_t* size,
   }
   flush_code_bits(w);
   if (w.overflow) {
-    report("ERROR : compress_block : coded block larger than its buffer of %zu bytes\n",
-           capacity);
+    report(msg::WSQ_ENC_BLOCK_OVERFLOW, capacity);
     return WSQ_ENC_BLOCK_OVERFLOW;
   }
   *size = w.size;

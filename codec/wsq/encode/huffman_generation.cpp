@@ -3,20 +3,20 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
-#include "codec/wsq/encode/encoder_codes.h"
 
 namespace ridgeview::codec {
 
 int coefficient_symbol(std::int16_t v, int max_coeff) {
-  if (v <= max_coeff && v > -max_coeff) return v + 180;
-  if (v > 0) return v <= 255 ? 101 : 103;
-  return v >= -255 ? 102 : 104;
+  if (v <= max_coeff && v > -max_coeff) return v + SYM_VALUE_BIAS;
+  if (v > 0) return v <= 255 ? SYM_POSITIVE_8 : SYM_POSITIVE_16;
+  return v >= -255 ? SYM_NEGATIVE_8 : SYM_NEGATIVE_16;
 }
 
 int zero_run_symbol(std::uint32_t run, int max_zrun) {
   if (run <= static_cast<std::uint32_t>(max_zrun)) return static_cast<int>(run);
-  return run <= 255 ? 105 : 106;
+  return run <= 255 ? SYM_RUN_8 : SYM_RUN_16;
 }
 
 SymbolList::SymbolList(std::size_t limit) {
@@ -33,8 +33,8 @@ int count_block(SymbolCounts& counts, int max_count, const std::int16_t* coeffic
                 std::size_t count, int max_coeff, int max_zrun, SymbolList* list) {
   SymbolCounts c = codec_alloc_array<std::int64_t>(static_cast<std::size_t>(max_count) + 1);
   if (!c) {
-    report("ERROR : count_block : calloc : counts\n");
-    return -48;
+    report(msg::WSQ_ENC_COUNTS_ALLOC);
+    return WSQ_ENC_COUNTS_ALLOC;
   }
   c[max_count] = 1;  // the reserved symbol
   if (list != nullptr && list->complete()) {
@@ -70,13 +70,13 @@ int find_huff_sizes(CodeSizes& codesize, std::int64_t* counts, int max_count) {
   const auto n = static_cast<std::size_t>(max_count) + 1;
   CodeSizes sizes = codec_alloc_array<int>(n);
   if (!sizes) {
-    report("ERROR : find_huff_sizes : calloc : codesize\n");
-    return -2;
+    report(msg::WSQ_ENC_CODESIZE_ALLOC);
+    return WSQ_ENC_CODESIZE_ALLOC;
   }
   CodecPtr<int[]> others(static_cast<int*>(codec_malloc(n * sizeof(int))));
   if (!others) {
-    report("ERROR : find_huff_sizes : malloc : others\n");
-    return -3;
+    report(msg::WSQ_ENC_OTHERS_ALLOC);
+    return WSQ_ENC_OTHERS_ALLOC;
   }
   for (std::size_t i = 0; i < n; ++i) others[i] = -1;
 
@@ -108,16 +108,15 @@ int find_huff_sizes(CodeSizes& codesize, std::int64_t* counts, int max_count) {
 int find_num_huff_sizes(ByteArray& bits, int* adjust, const int* codesize, int max_count) {
   ByteArray b = codec_alloc_array<std::uint8_t>(MAX_CODE_LENGTH);
   if (!b) {
-    report("ERROR : find_num_huff_sizes : calloc : bits\n");
-    return -2;
+    report(msg::WSQ_ENC_BITS_ALLOC);
+    return WSQ_ENC_BITS_ALLOC;
   }
   int adj = 0;
   for (int s = 0; s < max_count; ++s) {
     const int len = codesize[s];
     if (len == 0) continue;
     if (len > MAX_CODE_LENGTH) {
-      report("ERROR : find_num_huff_sizes : code size %d of symbol %d above %d\n", len, s,
-             MAX_CODE_LENGTH);
+      report(msg::WSQ_ENC_CODE_TOO_LONG, len, s, MAX_CODE_LENGTH);
       return WSQ_ENC_CODE_TOO_LONG;
     }
     ++b[len - 1];
@@ -132,8 +131,8 @@ int sort_huffbits(std::uint8_t* bits) {
   CodecPtr<std::int16_t[]> tbits(
       static_cast<std::int16_t*>(codec_malloc(MAX_CODE_LENGTH * sizeof(std::int16_t))));
   if (!tbits) {
-    report("ERROR : sort_huffbits : malloc : tbits\n");
-    return -2;
+    report(msg::WSQ_ENC_TBITS_ALLOC);
+    return WSQ_ENC_TBITS_ALLOC;
   }
   for (int i = 0; i < MAX_CODE_LENGTH; ++i) tbits[i] = bits[i];
 
@@ -161,8 +160,8 @@ int sort_huffbits(std::uint8_t* bits) {
 int sort_code_sizes(ByteArray& huffvalues, const int* codesize, int max_count) {
   ByteArray values = codec_alloc_array<std::uint8_t>(static_cast<std::size_t>(max_count) + 1);
   if (!values) {
-    report("ERROR : sort_code_sizes : calloc : value\n");
-    return -2;
+    report(msg::WSQ_ENC_HUFFVALUES_ALLOC);
+    return WSQ_ENC_HUFFVALUES_ALLOC;
   }
   int k = 0;
   for (int len = 1; len <= MAX_CODE_LENGTH; ++len) {
@@ -216,8 +215,8 @@ int generate_huffman_table(HuffcodeTable& code_by_symbol, ByteArray& huffbits,
   if (ret != 0) return ret;
   assign_huffcodes(codes.get());
   if (check_all_ones_codes(codes.get(), code_count) != 0) {
-    report("ERROR: This huffcode warning is an error for the encoder.\n");
-    return -1;
+    report(msg::WSQ_ENC_ALL_ONES_CODE);
+    return WSQ_ENC_ALL_ONES_CODE;
   }
 
   HuffcodeTable by_symbol;

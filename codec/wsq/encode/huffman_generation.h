@@ -105,8 +105,11 @@ void for_each_block_symbol(const std::int16_t* coefficients, std::size_t count, 
   }
 }
 
-// 257 counters: symbol counts of the block, entry 256 = 1. -48 when out of memory.
-// With `list`, the symbols are also recorded there.
+// All return 0 or a named code (codec/common/codes.h) after writing its message; arrays
+// handed out belong to the caller and are written only on success.
+
+// 257 counters: symbol counts of the block, entry 256 = 1. WSQ_ENC_COUNTS_ALLOC when out of
+// memory. With `list`, the symbols are also recorded there.
 int count_block(SymbolCounts& counts, int max_count, const std::int16_t* coefficients,
                 std::size_t count, int max_coeff, int max_zrun, SymbolList* list = nullptr);
 
@@ -116,26 +119,27 @@ void find_least_frequent_pair(int* first, int* second, const std::int64_t* count
                               int max_count);
 
 // Code length of every symbol 0..max_count by repeated merging; consumes counts.
-// -2 / -3 when out of memory.
+// WSQ_ENC_CODESIZE_ALLOC / WSQ_ENC_OTHERS_ALLOC when out of memory.
 int find_huff_sizes(CodeSizes& codesize, std::int64_t* counts, int max_count);
 
 // 32 counts of code lengths 1..32 over symbols 0..max_count - 1 (the reserved symbol is not
-// counted); *adjust = 1 when a length exceeds 16. -2 when out of memory,
+// counted); *adjust = 1 when a length exceeds 16. WSQ_ENC_BITS_ALLOC when out of memory,
 // WSQ_ENC_CODE_TOO_LONG when a length exceeds 32.
 int find_num_huff_sizes(ByteArray& bits, int* adjust, const int* codesize, int max_count);
 
 // Folds lengths above 16 into lengths 1..16 and drops the extra code of the longest
-// length, in place. -2 when out of memory.
+// length, in place. WSQ_ENC_TBITS_ALLOC when out of memory (bits are then untouched).
 int sort_huffbits(std::uint8_t* bits);
 
 // Symbols 0..max_count - 1 that have a code, by length, then by symbol (257 bytes).
-// -2 when out of memory.
+// WSQ_ENC_HUFFVALUES_ALLOC when out of memory.
 int sort_code_sizes(ByteArray& huffvalues, const int* codesize, int max_count);
 
 // Table for one block (num_blocks 1) or for two consecutive blocks (num_blocks 2) of
 // coefficients. On success: the code table by symbol (257 entries), huffbits (32 bytes, the
-// first 16 are the DHT counts) and huffvalues (257 bytes). -1 when a code would be all
-// 1-bits; the codes of the steps pass through. Outputs are written only on success.
+// first 16 are the DHT counts) and huffvalues (257 bytes). WSQ_ENC_ALL_ONES_CODE when a
+// code would be all 1-bits; the codes of the steps above, WSQ_HUFFSIZES_ALLOC and
+// WSQ_HUFFCODE_TABLE_ALLOC pass through. Outputs are written only on success.
 // With `lists` (one per block), each block's symbols are recorded for its coding.
 int generate_huffman_table(HuffcodeTable& code_by_symbol, ByteArray& huffbits,
                            ByteArray& huffvalues, const std::int16_t* coefficients,

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
 
 namespace ridgeview::codec {
@@ -123,6 +124,11 @@ void subband_variances(quant_params& params, const quantization_tree_entry (&q_t
 int quantize_wsq(CoefficientArray& sip, std::size_t* count, quant_params& params,
                  const quantization_tree_entry (&q_tree)[Q_TREELEN], const float* fdata,
                  std::size_t width, std::size_t height, const SimdKernels& kernels) {
+  CoefficientArray out = codec_alloc_array<std::int16_t>(width * height);
+  if (!out) {
+    report(msg::WSQ_ENC_SIP_ALLOC);
+    return WSQ_ENC_SIP_ALLOC;
+  }
   for (int k = 0; k < Q_TREELEN; ++k) {
     params.q[k] = 0.0f;
     params.z[k] = 0.0f;
@@ -139,12 +145,6 @@ int quantize_wsq(CoefficientArray& sip, std::size_t* count, quant_params& params
       const float al = weight(k) * l;
       qp[k] = static_cast<float>(10.0 / static_cast<double>(al));
     }
-  }
-
-  CoefficientArray out = codec_alloc_array<std::int16_t>(width * height);
-  if (!out) {
-    report("ERROR : quantize_wsq : calloc : sip\n");
-    return -90;
   }
 
   float sigma[Q_TREELEN] = {};

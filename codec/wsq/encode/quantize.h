@@ -34,9 +34,10 @@ void subband_variances(quant_params& params, const quantization_tree_entry (&q_t
                        const float* fdata, std::size_t width);
 
 // Reads r and variance, writes q and z, and quantizes the coded subbands of fdata into a
-// new array of width * height values (only the first *count are meaningful; subbands in
-// order 0..59, each row by row). Returns 0, or -90 when the array cannot be allocated
-// (then nothing is allocated and the outputs are untouched, q and z aside).
+// new array of width * height values handed to the caller (only the first *count are
+// meaningful; subbands in order 0..59, each row by row). Returns 0, or WSQ_ENC_SIP_ALLOC when
+// the array cannot be allocated: then nothing is allocated and sip, count, q and z are
+// untouched.
 // `kernels` selects the instruction set (all give the same values).
 int quantize_wsq(CoefficientArray& sip, std::size_t* count, quant_params& params,
                  const quantization_tree_entry (&q_tree)[Q_TREELEN], const float* fdata,

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
-#include "codec/wsq/encode/encoder_codes.h"
 #include "codec/wsq/wsq_format.h"
 
 namespace ridgeview::codec {
@@ -30,9 +30,8 @@ int put_scaled_u16(const scaled_u16& s, wsq_output& out) {
 
 int putc_byte(std::uint8_t byte, wsq_output& out) {
   if (out.pos >= out.alloc) {
-    report("ERROR : putc_byte : buffer overlow : alloc = %zu, request = %zu\n", out.alloc,
-           out.pos);
-    return -32;
+    report(msg::WSQ_ENC_BYTE_OVERFLOW, out.alloc, out.pos);
+    return WSQ_ENC_BYTE_OVERFLOW;
   }
   out.data[out.pos++] = byte;
   return 0;
@@ -40,9 +39,8 @@ int putc_byte(std::uint8_t byte, wsq_output& out) {
 
 int putc_bytes(const unsigned char* data, std::size_t n, wsq_output& out) {
   if (out.pos > out.alloc || n > out.alloc - out.pos) {
-    report("ERROR : putc_bytes : buffer overlow : alloc = %zu, request = %zu\n", out.alloc,
-           out.pos + n);
-    return -33;
+    report(msg::WSQ_ENC_BYTES_OVERFLOW, out.alloc, out.pos + n);
+    return WSQ_ENC_BYTES_OVERFLOW;
   }
   if (n > 0) {
     std::memcpy(out.data + out.pos, data, n);
@@ -138,10 +136,9 @@ int putc_transform_table(const float* lofilt, int lo_size, const float* hifilt, 
     for (int tap = size / 2; tap < size; ++tap) {
       scaled_u32 s;
       if (!scale_filter_coefficient(filt[tap], &s)) {
-        report(pass == 0 ? "ERROR: putc_transform_table : lofilt[%d] to high at %f\n"
-                         : "ERROR: putc_transform_table : hifilt[%d] to high at %f\n",
-               tap, static_cast<double>(filt[tap]));
-        return pass == 0 ? -82 : -83;
+        report(pass == 0 ? msg::WSQ_ENC_LOFILT_TOO_HIGH : msg::WSQ_ENC_HIFILT_TOO_HIGH, tap,
+               static_cast<double>(filt[tap]));
+        return pass == 0 ? WSQ_ENC_LOFILT_TOO_HIGH : WSQ_ENC_HIFILT_TOO_HIGH;
       }
       ret = putc_byte(s.sign, out);
       if (ret == 0) ret = putc_byte(s.scale, out);
@@ -163,14 +160,12 @@ int putc_quantization_table(const quant_params& params, wsq_output& out) {
     scaled_u16 q, z;
     if (k < NUM_SUBBANDS && params.q[k] != 0.0f) {
       if (!scale_quantizer_width(params.q[k], &q)) {
-        report("ERROR : putc_quantization_table : Q[%d] to high at %f\n", k,
-               static_cast<double>(params.q[k]));
-        return -86;
+        report(msg::WSQ_ENC_Q_TOO_HIGH, k, static_cast<double>(params.q[k]));
+        return WSQ_ENC_Q_TOO_HIGH;
       }
       if (!scale_quantizer_width(params.z[k], &z)) {
-        report("ERROR : putc_quantization_table : Z[%d] to high at %f\n", k,
-               static_cast<double>(params.z[k]));
-        return -87;
+        report(msg::WSQ_ENC_Z_TOO_HIGH, k, static_cast<double>(params.z[k]));
+        return WSQ_ENC_Z_TOO_HIGH;
       }
     }
     ret = put_scaled_u16(q, out);
@@ -216,7 +211,7 @@ int putc_sob_header(std::uint8_t table_id, wsq_output& out) {
 int putc_com_segment(std::uint16_t marker, const char* text, std::size_t length,
                      wsq_output& out) {
   if (length > 65533) {
-    report("ERROR : putc_com_segment : comment of %zu bytes is longer than 65533\n", length);
+    report(msg::WSQ_ENC_COMMENT_TOO_LONG, length);
     return WSQ_ENC_COMMENT_TOO_LONG;
   }
   int ret = putc_u16(marker, out);

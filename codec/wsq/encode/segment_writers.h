@@ -1,10 +1,12 @@
 // Bounded writers of the WSQ encoder: primitive big-endian writes into a buffer of fixed
 // capacity and one writer per segment type (DTT, DQT, DHT, SOF, SOB, COM).
 //
-// Every writer appends at out.pos and advances it. It checks the capacity before each
-// single write and fails with the first write that does not fit, leaving what it wrote
-// before: single bytes fail with -32 ("putc_byte : buffer overlow"), markers, lengths and
-// other 16- and 32-bit fields and byte runs with -33 ("putc_bytes : buffer overlow").
+// Every writer returns 0 or a named code (codec/common/codes.h) after writing its message.
+// It appends at out.pos and advances it, checks the capacity before each single write and
+// fails with the first write that does not fit, leaving what it wrote before: single bytes
+// fail with WSQ_ENC_BYTE_OVERFLOW ("putc_byte : buffer overlow"), markers, lengths and other
+// 16- and 32-bit fields and byte runs with WSQ_ENC_BYTES_OVERFLOW ("putc_bytes : buffer
+// overlow").
 #pragma once
 
 #include <cstddef>
@@ -30,12 +32,14 @@ int putc_u32(std::uint32_t value, wsq_output& out);
 double to_nearest_half_away(double x);
 
 // DTT segment of two odd-length filters, from the centre tap outwards (60 bytes for the 9/7
-// pair). -82 / -83: a lowpass / highpass magnitude not below 4294967295.
+// pair). WSQ_ENC_LOFILT_TOO_HIGH / WSQ_ENC_HIFILT_TOO_HIGH: a lowpass / highpass magnitude
+// not below 4294967295.
 int putc_transform_table(const float* lofilt, int lo_size, const float* hifilt, int hi_size,
                          wsq_output& out);
 
 // DQT segment: centre 0.44, then q and z of the 64 subbands (0 for subbands 60..63 and
-// uncoded ones). -86 / -87: a q / z not below 65535 (or not a positive number).
+// uncoded ones). WSQ_ENC_Q_TOO_HIGH / WSQ_ENC_Z_TOO_HIGH: a q / z not below 65535 (or not a
+// positive number).
 int putc_quantization_table(const quant_params& params, wsq_output& out);
 
 // DHT segment holding one table: id, the 16 counts huffbits[0..15], then their sum of
@@ -50,7 +54,7 @@ int putc_sof_header(int width, int height, float m_shift, float r_scale, wsq_out
 int putc_sob_header(std::uint8_t table_id, wsq_output& out);
 
 // Comment segment: the marker, 2 + length, the text without terminator.
-// -124 (WSQ_ENC_COMMENT_TOO_LONG): a text above 65533 bytes; nothing is written.
+// WSQ_ENC_COMMENT_TOO_LONG: a text above 65533 bytes; nothing is written.
 int putc_com_segment(std::uint16_t marker, const char* text, std::size_t length,
                      wsq_output& out);
 

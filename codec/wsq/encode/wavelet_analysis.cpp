@@ -1,11 +1,11 @@
 #include "codec/wsq/encode/wavelet_analysis.h"
 
 #include "codec/common/codec_memory.h"
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
 #include "codec/wsq/filter_plan.h"
 #include "codec/wsq/simd_kernels.h"
-
-#include <optional>
+#include "codec/wsq/transform_plans.h"
 
 namespace ridgeview::codec {
 namespace {
@@ -83,71 +83,32 @@ bool build_analysis_plan(PlanBuilder& builder, FilterPlan& plan, std::int64_t n,
 
 int wsq_decompose(float* fdata, std::size_t width, std::size_t height,
                   const wavelet_tree_node (&w_tree)[W_TREELEN], const float* hifilt,
-                  int hi_len, const float* lofilt, int lo_len) {
-  return wsq_decompose_with(fdata, width, height, w_tree, hifilt, hi_len, lofilt, lo_len,
-                            &BestSimdKernels());
-}
-
-int wsq_decompose_with(float* fdata, std::size_t width, std::size_t height,
-                       const wavelet_tree_node (&w_tree)[W_TREELEN], const float* hifilt,
-                       int hi_len, const float* lofilt, int lo_len,
-                       const SimdKernels* kernels) {
+                  int hi_len, const float* lofilt, int lo_len, const SimdKernels* kernels) {
   CodecPtr<float[]> scratch_image(
       static_cast<float*>(codec_malloc(width * height * sizeof(float))));
-  // The fast path's plan storage and filter scratch: a little per line, not per pixel.
+  TransformPlans plans(PlanKind::analysis, build_analysis_plan, lofilt, lo_len, hifilt, hi_len);
   const std::size_t longest = width > height ? width : height;
-  const std::size_t plan_bytes =
-      kernels != nullptr ? PlanBuilder::BytesFor(static_cast<std::int64_t>(longest)) : 0;
-  const std::size_t scratch_bytes =
-      kernels != nullptr ? ScratchFloats(static_cast<std::int64_t>(longest)) * sizeof(float) : 0;
-  CodecPtr<unsigned char[]> arena;
-  if (scratch_image && kernels != nullptr) {
-    arena.reset(
-        static_cast<unsigned char*>(codec_malloc(plan_bytes + scratch_bytes)));
-  }
-  if (!scratch_image || (kernels != nullptr && !arena)) {
-    report("ERROR : wsq_decompose : malloc : fdata1\n");
-    return -94;
+  if (!scratch_image ||
+      (kernels != nullptr && !plans.Allocate(static_cast<std::int64_t>(longest)))) {
+    report(msg::WSQ_ENC_DECOMPOSE_ALLOC);
+    return WSQ_ENC_DECOMPOSE_ALLOC;
   }
   float* fdata1 = scratch_image.get();
-  std::optional<PlanBuilder> builder;
-  float* scratch = nullptr;
-  if (kernels != nullptr) {
-    builder.emplace(arena.get(), plan_bytes);
-    scratch = reinterpret_cast<float*>(arena.get() + plan_bytes);
-  }
-  // The plan for lines of n samples with the given halves' order, kept from an earlier pass
-  // or built; null when the plain pass must run.
-  FilterPlan built;
-  PlanKey key;
-  auto plan_for = [&](std::int64_t n, bool invert) -> const FilterPlan* {
-    if (!builder || n <= 0 || n > 0x7FFFFFFF) return nullptr;
-    const auto length = static_cast<std::int32_t>(n);
-    const bool keyed = key.Set(2, length, invert, lofilt, lo_len, hifilt, hi_len);
-    if (keyed) {
-      if (const FilterPlan* kept = FindKeptPlan(key)) return kept;
-    }
-    if (!build_analysis_plan(*builder, built, n, hifilt, hi_len, lofilt, lo_len, invert)) {
-      return nullptr;
-    }
-    const FilterPlan* kept = keyed ? KeepPlan(key, built) : nullptr;
-    return kept != nullptr ? kept : &built;
-  };
   const auto pitch = static_cast<std::ptrdiff_t>(width);
   for (int node = 0; node < W_TREELEN; ++node) {
     const wavelet_tree_node& t = w_tree[node];
     float* base = fdata + static_cast<std::ptrdiff_t>(t.y) * pitch + t.x;
     // Rows of the node into the top-left corner of the scratch image, then its columns back.
-    const FilterPlan* rows = t.dy > 0 ? plan_for(t.dx, t.ir != 0) : nullptr;
+    const FilterPlan* rows = t.dy > 0 ? plans.For(t.dx, t.ir != 0) : nullptr;
     if (rows != nullptr) {
-      kernels->apply_rows(*rows, base, fdata1, pitch, t.dy, scratch);
+      kernels->apply_rows(*rows, base, fdata1, pitch, t.dy, plans.scratch());
     } else {
       analysis_pass(fdata1, base, t.dy, t.dx, pitch, 1, hifilt, hi_len, lofilt, lo_len,
                     t.ir != 0);
     }
-    const FilterPlan* columns = t.dx > 0 ? plan_for(t.dy, t.ic != 0) : nullptr;
+    const FilterPlan* columns = t.dx > 0 ? plans.For(t.dy, t.ic != 0) : nullptr;
     if (columns != nullptr) {
-      kernels->apply_columns(*columns, fdata1, base, pitch, t.dx, scratch);
+      kernels->apply_columns(*columns, fdata1, base, pitch, t.dx, plans.scratch());
     } else {
       analysis_pass(base, fdata1, t.dx, t.dy, 1, pitch, hifilt, hi_len, lofilt, lo_len,
                     t.ic != 0);

@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "codec/common/codec_memory.h"
+#include "codec/common/codes.h"
 #include "codec/common/report.h"
 #include "codec/nistcom/nistcom.h"
 #include "codec/wsq/encode/block_coding.h"
-#include "codec/wsq/encode/encoder_codes.h"
 #include "codec/wsq/encode/huffman_generation.h"
 #include "codec/wsq/encode/normalize.h"
 #include "codec/wsq/encode/quantize.h"
@@ -37,23 +37,22 @@ struct encode_context {
 int check_arguments(const unsigned char* pixels, std::size_t* length, int width, int height,
                     const char* comment_text) {
   if (pixels == nullptr || length == nullptr) {
-    report("ERROR : wsq_encode_1 : null image or output\n");
+    report(msg::WSQ_ENC_BAD_ARGUMENT);
     return WSQ_ENC_BAD_ARGUMENT;
   }
   if (width <= 0 || height <= 0) {
-    report("ERROR : wsq_encode_1 : image of %d x %d has no pixels\n", width, height);
+    report(msg::WSQ_ENC_NO_PIXELS, width, height);
     return WSQ_ENC_NO_PIXELS;
   }
   if (width > 65535 || height > 65535) {
-    report("ERROR : wsq_encode_1 : image of %d x %d is larger than 65535 x 65535\n", width,
-           height);
+    report(msg::WSQ_ENC_IMAGE_TOO_LARGE, width, height);
     return WSQ_ENC_IMAGE_TOO_LARGE;
   }
   // A plain comment is written as it is: refuse one that cannot fit before any work is done.
   if (comment_text != nullptr && std::strncmp(comment_text, "NIST_COM", 8) != 0) {
     const std::size_t n = std::strlen(comment_text);
     if (n > 65533) {
-      report("ERROR : putc_com_segment : comment of %zu bytes is longer than 65533\n", n);
+      report(msg::WSQ_ENC_COMMENT_TOO_LONG, n);
       return WSQ_ENC_COMMENT_TOO_LONG;
     }
   }
@@ -66,14 +65,14 @@ int transform_and_quantize(encode_context& ctx, const unsigned char* pixels,
   const SimdKernels& kernels =
       strategy.kernels != nullptr ? *strategy.kernels : BaselineSimdKernels();
   // fdata and the decomposition's scratch image are the peak: 8 bytes per pixel.
-  if (ctx.num_pix > codec_memory_budget() / 8) {
-    report("ERROR : wsq_encode_1 : malloc : fdata\n");
-    return -10;
+  if (!codec_fits_budget(std::uint64_t{ctx.num_pix} * 8)) {
+    report(msg::WSQ_ENC_FDATA_ALLOC);
+    return WSQ_ENC_FDATA_ALLOC;
   }
   CodecPtr<float[]> fdata(static_cast<float*>(codec_malloc(ctx.num_pix * sizeof(float))));
   if (!fdata) {
-    report("ERROR : wsq_encode_1 : malloc : fdata\n");
-    return -10;
+    report(msg::WSQ_ENC_FDATA_ALLOC);
+    return WSQ_ENC_FDATA_ALLOC;
   }
   conv_img_2_flt(fdata.get(), &ctx.m_shift, &ctx.r_scale, pixels, ctx.num_pix, kernels);
 
@@ -81,8 +80,8 @@ int transform_and_quantize(encode_context& ctx, const unsigned char* pixels,
                      static_cast<std::int32_t>(ctx.height));
   build_quantization_tree(ctx.q_tree, ctx.w_tree);
 
-  int ret = wsq_decompose_with(fdata.get(), ctx.width, ctx.height, ctx.w_tree, wsq_hifilt,
-                               WSQ_HIFILT_LEN, wsq_lofilt, WSQ_LOFILT_LEN, strategy.kernels);
+  int ret = wsq_decompose(fdata.get(), ctx.width, ctx.height, ctx.w_tree, wsq_hifilt,
+                          WSQ_HIFILT_LEN, wsq_lofilt, WSQ_LOFILT_LEN, strategy.kernels);
   if (ret != 0) return ret;
 
   subband_variances(ctx.params, ctx.q_tree, fdata.get(), ctx.width);
@@ -125,8 +124,8 @@ int write_block(const std::int16_t* coefficients, std::size_t count, std::uint8_
 int write_blocks(encode_context& ctx, wsq_output& out) {
   CodecBytes huff_buf(static_cast<unsigned char*>(codec_malloc(ctx.num_pix)));
   if (!huff_buf) {
-    report("ERROR : wsq_encode_1 : malloc : huff_buf\n");
-    return -13;
+    report(msg::WSQ_ENC_HUFF_BUF_ALLOC);
+    return WSQ_ENC_HUFF_BUF_ALLOC;
   }
   const std::size_t sizes[3] = {static_cast<std::size_t>(ctx.block_sizes[0]),
                                 static_cast<std::size_t>(ctx.block_sizes[1]),
@@ -178,6 +177,7 @@ int wsq_encode_1(CodecBytes& wsq_data, std::size_t* length, float r,
 int wsq_encode_1_with(const EncodeStrategy& strategy, CodecBytes& wsq_data,
                       std::size_t* length, float r, const unsigned char* pixels, int width,
                       int height, int /*depth*/, int ppi, const char* comment_text) {
+  codec_clear_last_refusal();
   int ret = check_arguments(pixels, length, width, height, comment_text);
   if (ret != 0) return ret;
 
@@ -194,14 +194,14 @@ int wsq_encode_1_with(const EncodeStrategy& strategy, CodecBytes& wsq_data,
   const std::int64_t total = ctx.block_sizes[0] + ctx.block_sizes[1] + ctx.block_sizes[2];
   if (ctx.block_sizes[0] < 0 || ctx.block_sizes[1] < 0 || ctx.block_sizes[2] < 0 ||
       total != static_cast<std::int64_t>(ctx.sip_count)) {
-    report("ERROR : wsq_encode_1 : problem w/quantization block sizes\n");
-    return -11;
+    report(msg::WSQ_ENC_BLOCK_SIZES);
+    return WSQ_ENC_BLOCK_SIZES;
   }
 
   CodecBytes data(static_cast<unsigned char*>(codec_malloc(ctx.num_pix)));
   if (!data) {
-    report("ERROR : wsq_encode_1 : malloc : wsq_data\n");
-    return -12;
+    report(msg::WSQ_ENC_DATA_ALLOC);
+    return WSQ_ENC_DATA_ALLOC;
   }
   wsq_output out;
   out.data = data.get();

@@ -15,6 +15,7 @@ struct EncodeStrategy {
   const SimdKernels* kernels = &BestSimdKernels();  // null: plain analysis loops
 };
 
+// wsq_encode_1 with a chosen strategy: the same outputs, codes and ownership.
 int wsq_encode_1_with(const EncodeStrategy& strategy, CodecBytes& wsq_data,
                       std::size_t* length, float r, const unsigned char* pixels, int width,
                       int height, int depth, int ppi, const char* comment_text);

@@ -2,9 +2,16 @@
 // a batch of images reuses mapped memory instead of mapping fresh pages for every file.
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <string>
 #include <thread>
+#include <vector>
 
+#include "codec/codec_test_support.h"
 #include "codec/common/codec_memory.h"
+#include "codec/common/codes.h"
+#include "codec/decode/wsq_builder.h"
+#include "codec/wsq/wsq.h"
 
 namespace ridgeview::codec {
 namespace {
@@ -30,6 +37,78 @@ TEST(CodecMemory, LargeBlocksAreReusedOnTheirThreadOnly) {
   EXPECT_NE(much_smaller, first);
   codec_free(much_smaller);
   codec_release_cached_memory();
+}
+
+struct Outcome {
+  int ret;
+  AllocRefusal refusal;
+};
+
+Outcome decode(const std::vector<std::uint8_t>& file) {
+  const int ret = codec_test::decode_file(file).ret;
+  return {ret, codec_last_refusal()};
+}
+
+Outcome encode(int width, int height) {
+  const std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height, 90);
+  CodecBytes data;
+  std::size_t length = 0;
+  testing::internal::CaptureStderr();
+  const int ret = wsq_encode_1(data, &length, 0.75f, pixels.data(), width, height, 8, 500, "");
+  testing::internal::GetCapturedStderr();
+  return {ret, codec_last_refusal()};
+}
+
+// A frame of width x height without tables: its coefficients are the decode's first
+// allocation, and its block names an undefined table.
+std::vector<std::uint8_t> frame(unsigned width, unsigned height) {
+  using namespace wsq_test;
+  Bytes f = soi();
+  append(f, sof(width, height));
+  append(f, sob(0));
+  append(f, eoi());
+  return f;
+}
+
+TEST(CodecMemory, RefusalsSayWhyAnAllocationFailed) {
+  const std::size_t budget = codec_memory_budget();
+  codec_reset_alloc_counters();
+  // A frame larger than the budget allows and a real allocation failure return the same
+  // code; the refusal tells them apart.
+  const Outcome bomb = decode(frame(65535, 65535));
+  EXPECT_EQ(bomb.ret, WSQ_COEFFICIENTS_ALLOC);
+  EXPECT_EQ(bomb.refusal, AllocRefusal::Budget);
+  codec_fail_nth_alloc(0);
+  const Outcome injected = decode(frame(100, 80));
+  EXPECT_EQ(injected.ret, WSQ_COEFFICIENTS_ALLOC);
+  EXPECT_EQ(injected.refusal, AllocRefusal::Injected);
+
+  // Each decode starts afresh: after a failure that is not an allocation's the refusal is
+  // None (so a caller with -91 knows WSQ_NO_MARKER from WSQ_UNQUANTIZE_ALLOC).
+  const Outcome no_data = decode(frame(100, 80));
+  EXPECT_EQ(no_data.ret, WSQ_HUFFMAN_TABLE_UNDEFINED);
+  EXPECT_EQ(no_data.refusal, AllocRefusal::None);
+
+  // The encoder's planned peak against a small budget, and a request no machine can hold.
+  codec_set_memory_budget(64 * 64 * 4);
+  const Outcome big = encode(64, 64);
+  EXPECT_EQ(big.ret, WSQ_ENC_FDATA_ALLOC);
+  EXPECT_EQ(big.refusal, AllocRefusal::Budget);
+  EXPECT_EQ(codec_malloc(64 * 64 * 4 + 1), nullptr);
+  EXPECT_EQ(codec_last_refusal(), AllocRefusal::Budget);
+  codec_set_memory_budget(std::numeric_limits<std::size_t>::max());
+  EXPECT_EQ(codec_malloc(std::numeric_limits<std::size_t>::max()), nullptr);
+  EXPECT_EQ(codec_last_refusal(), AllocRefusal::OutOfMemory);
+  codec_set_memory_budget(budget);
+
+  const Outcome fine = encode(64, 64);
+  EXPECT_EQ(fine.ret, 0);
+  EXPECT_EQ(fine.refusal, AllocRefusal::None);
+  // Per thread: another thread's refusal is not seen here.
+  codec_clear_last_refusal();
+  std::thread([] { EXPECT_EQ(codec_malloc(std::numeric_limits<std::size_t>::max()), nullptr); }).join();
+  EXPECT_EQ(codec_last_refusal(), AllocRefusal::None);
+  EXPECT_EQ(codec_live_allocations(), 0);
 }
 
 }  // namespace

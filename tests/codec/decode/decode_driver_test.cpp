@@ -10,29 +10,20 @@
 
 #include "codec/decode/wsq_builder.h"
 #include "codec/test_files.h"
+#include "codec/wsq/decode/header_reader.h"
 #include "codec/wsq/decode/wsq_decode.h"
 #include "codec/wsq/wsq.h"
+#include "codec/codec_test_support.h"
+#include "codec/common/codes.h"
 
 namespace ridgeview::codec {
 namespace {
 
 using wsq_test::Bytes;
 
-struct Decoded {
-  int ret = 0;
-  CodecBytes pixels;
-  int width = 0, height = 0, depth = 0, ppi = 0, lossy = 0, encoder = 0, software = 0;
-  std::string err;
-};
+using codec_test::Decoded;
 
-Decoded decode(const Bytes& file) {
-  Decoded d;
-  testing::internal::CaptureStderr();
-  d.ret = wsq_decode_mem(d.pixels, &d.width, &d.height, &d.depth, &d.ppi, &d.lossy, &d.encoder,
-                         &d.software, file.data(), file.size());
-  d.err = testing::internal::GetCapturedStderr();
-  return d;
-}
+Decoded decode(const Bytes& file) { return codec_test::decode_file(file); }
 
 const Bytes& print_file() {
   static const Bytes file = testing_files::read_file(testing_files::vector_path("print_419x331.wsq"));
@@ -92,7 +83,7 @@ TEST(DecodeDriver, ResolutionFromNistcom) {
   // Only a comment that starts with NIST_COM counts.
   EXPECT_EQ(decode(with_nistcom("nist_com 2\nPPI 500")).ppi, -1);
   Decoded none = decode(with_nistcom("NIST_COM 1"));
-  EXPECT_EQ(none.ret, -2);
+  EXPECT_EQ(none.ret, FET_NOT_FOUND);
   EXPECT_EQ(none.err, "ERROR : extractfet_ret : feature PPI not found\n");
   // A comment too short to hold the 8 bytes is not a NIST_COM comment.
   EXPECT_EQ(decode(with_nistcom("NIST")).ppi, -1);
@@ -121,8 +112,7 @@ TEST(DecodeDriver, CommentsAnywhereAreAcceptedAndOnlyTheFirstNistcomCounts) {
   Decoded d = decode(g);
   ASSERT_EQ(d.ret, 0) << d.err;
   EXPECT_EQ(d.ppi, 500);
-  EXPECT_TRUE(std::equal(print_pixels().pixels.begin(), print_pixels().pixels.end(),
-                         d.pixels.get()));
+  EXPECT_EQ(d.pixels, print_pixels().pixels);
 }
 
 TEST(DecodeDriver, PixelConversionRoundsAndClamps) {
@@ -149,7 +139,7 @@ TEST(DecodeDriver, TablesOfOneDecodeAreNotSeenByTheNext) {
   }
   ASSERT_EQ(decode(f).ret, 0);
   Decoded d = decode(g);
-  EXPECT_EQ(d.ret, -51);
+  EXPECT_EQ(d.ret, WSQ_HUFFMAN_TABLE_UNDEFINED);
   EXPECT_EQ(d.err, "ERROR : huffman_decode_data_mem : huffman table {0} undefined.\n");
 }
 
@@ -159,7 +149,7 @@ TEST(DecodeDriver, EmptyAndHugeFrames) {
   wsq_test::append(file, wsq_test::dqt({0}));
   wsq_test::append(file, wsq_test::sof(0, 10));
   Decoded empty = decode(file);
-  EXPECT_EQ(empty.ret, -23);
+  EXPECT_EQ(empty.ret, WSQ_EMPTY_FRAME);
   EXPECT_EQ(empty.err, "ERROR : wsq_decode_mem : empty frame (width 0, height 10)\n");
 
   // A file of a few hundred bytes declaring 65535 x 65535 pixels is refused before anything
@@ -172,7 +162,7 @@ TEST(DecodeDriver, EmptyAndHugeFrames) {
   ASSERT_LT(bomb.size(), 200u);
   codec_reset_alloc_counters();
   Decoded d = decode(bomb);
-  EXPECT_EQ(d.ret, -20);
+  EXPECT_EQ(d.ret, WSQ_COEFFICIENTS_ALLOC);
   EXPECT_EQ(d.err, "ERROR: wsq_decode_mem : malloc : qdata1\n");
   EXPECT_EQ(codec_live_allocations(), 0);
 
@@ -181,7 +171,7 @@ TEST(DecodeDriver, EmptyAndHugeFrames) {
   codec_set_memory_budget(419 * 331 * 4);
   Decoded small = decode(print_file());
   codec_set_memory_budget(budget);
-  EXPECT_EQ(small.ret, -20);
+  EXPECT_EQ(small.ret, WSQ_COEFFICIENTS_ALLOC);
 }
 
 TEST(DecodeDriver, EveryAllocationFailureIsReportedAndReleased) {
@@ -189,26 +179,31 @@ TEST(DecodeDriver, EveryAllocationFailureIsReportedAndReleased) {
   ASSERT_EQ(decode(print_file()).ret, 0);
   const std::uint64_t allocations = codec_alloc_calls();
   ASSERT_GT(allocations, 10u);
-  std::set<int> codes;
+  std::set<std::string> codes;  // the named codes met
   for (std::uint64_t n = 0; n < allocations; ++n) {
     codec_reset_alloc_counters();
     codec_fail_nth_alloc(static_cast<std::int64_t>(n));
     Decoded d = decode(print_file());
     SCOPED_TRACE(n);
     EXPECT_LT(d.ret, 0);
-    EXPECT_FALSE(d.pixels);
+    EXPECT_TRUE(d.pixels.empty());
     EXPECT_EQ(d.width, 0);
     const std::string first = d.err.substr(0, d.err.find('\n') + 1);
     EXPECT_TRUE(first.find("alloc") != std::string::npos) << first;
+    EXPECT_EQ(codec_last_refusal(), AllocRefusal::Injected);
     EXPECT_EQ(codec_live_allocations(), 0);
-    codes.insert(d.ret);
+    codes.insert(codec_test::code_name(d.ret, first));
   }
   codec_reset_alloc_counters();
-  // Filters, Huffman tables, comment text, feature list, coefficients, values, work array,
-  // pixels: each site is met.
-  for (int code : {-94, -95, -96, -97, -3, -5, -2, -20, -91, -21}) {
-    EXPECT_TRUE(codes.count(code)) << code;
-  }
+  // Filters, Huffman tables and codes, comment text, feature list, coefficients, values,
+  // reconstruction storage, pixels: each site is met, and nothing else.
+  EXPECT_EQ(codes, (std::set<std::string>{
+                       "WSQ_LOFILT_ALLOC", "WSQ_HIFILT_ALLOC", "WSQ_A_LOFILT_ALLOC",
+                       "WSQ_A_HIFILT_ALLOC", "WSQ_HUFFBITS_ALLOC", "WSQ_HUFFVALUES_ALLOC",
+                       "WSQ_COMMENT_ALLOC", "FET_ALLOC", "FET_NAMES_ALLOC", "FET_VALUES_ALLOC",
+                       "FET_NAME_ALLOC", "FET_VALUE_ALLOC", "FET_EXTRACT_ALLOC",
+                       "WSQ_HUFFSIZES_ALLOC", "WSQ_COEFFICIENTS_ALLOC", "WSQ_UNQUANTIZE_ALLOC",
+                       "WSQ_RECONSTRUCT_ALLOC", "WSQ_PIXELS_ALLOC"}));
 }
 
 TEST(DecodeDriver, ConcurrentDecodesAreIndependent) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codec/decode/wsq_builder.h"
+#include "codec/common/codes.h"
 
 namespace ridgeview::codec {
 namespace {
@@ -41,7 +42,8 @@ struct Result {
 
 // Decodes the blocks that follow a frame header of a 64 x 64 image. Only `coded` subbands
 // carry data (64 x 64: subbands 0..3 are 2 x 2 each).
-Result decode_blocks(const Bytes& blocks, const std::vector<int>& coded = {0, 1, 2, 3}) {
+Result decode_blocks(const Bytes& blocks, const std::vector<int>& coded = {0, 1, 2, 3},
+                     bool table_driven = true) {
   Bytes stream = wsq_test::dqt(coded);
   wsq_test::append(stream, wsq_test::dht(0, {0, 0, 0, 0, 0, 0, 0,
                                              static_cast<int>(kSymbols.size())},
@@ -59,7 +61,7 @@ Result decode_blocks(const Bytes& blocks, const std::vector<int>& coded = {0, 1,
   ByteCursor c = stream.data();
   testing::internal::CaptureStderr();
   r.ret = huffman_decode_data_mem(r.coefficients.data(), r.coefficients.size(), tables, q, c,
-                                  stream.data() + stream.size());
+                                  stream.data() + stream.size(), table_driven);
   r.err = testing::internal::GetCapturedStderr();
   return r;
 }
@@ -88,6 +90,39 @@ TEST(EntropyDecoder, SymbolValuesAndEscapes) {
   for (std::size_t i = 0; i < want.size(); ++i) EXPECT_EQ(r.coefficients[i], want[i]) << i;
 }
 
+TEST(EntropyDecoder, ZeroRunsMoveTheNextValueByTheirLength) {
+  // Every kind of run, each followed by a value: the value must land right behind the run,
+  // on the table-driven path and on the bit-by-bit one.
+  std::vector<int> all(60);
+  for (int k = 0; k < 60; ++k) all[static_cast<std::size_t>(k)] = k;
+  struct Case {
+    std::string run;
+    std::size_t length;
+  };
+  const Case cases[] = {{code_of(1), 1},
+                        {code_of(5), 5},
+                        {code_of(100), 100},
+                        {code_of(105) + byte_bits(7, 8), 7},
+                        {code_of(105) + byte_bits(255, 8), 255},
+                        {code_of(106) + byte_bits(300, 16), 300},
+                        {code_of(5) + code_of(105) + byte_bits(0, 8) + code_of(1), 6}};
+  for (bool table_driven : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << "run of " << c.length << ", table-driven "
+                                      << table_driven);
+      // 74 first, so a run is also checked to start behind what came before it.
+      const std::string s = code_of(254) + c.run + code_of(107) + code_of(254);
+      Result r = decode_blocks(with_eoi(block(0, s)), all, table_driven);
+      ASSERT_EQ(r.ret, 0) << r.err;
+      EXPECT_EQ(r.coefficients[0], 74);
+      for (std::size_t i = 1; i <= c.length; ++i) ASSERT_EQ(r.coefficients[i], 0) << i;
+      EXPECT_EQ(r.coefficients[c.length + 1], -73);
+      EXPECT_EQ(r.coefficients[c.length + 2], 74);
+      EXPECT_EQ(r.coefficients[c.length + 3], 0);
+    }
+  }
+}
+
 TEST(EntropyDecoder, SixteenBitEscapeKeepsLowBits) {
   const std::string s = code_of(103) + byte_bits(40000, 16) + code_of(104) + byte_bits(40000, 16);
   Result r = decode_blocks(with_eoi(block(0, s)));
@@ -102,7 +137,7 @@ TEST(EntropyDecoder, MarkersEndBlocksOnlyAtCodeStarts) {
   wsq_test::append(b, wsq_test::bits(code_of(101)));
   wsq_test::append(b, wsq_test::eoi());
   Result r = decode_blocks(b);
-  EXPECT_EQ(r.ret, -41);
+  EXPECT_EQ(r.ret, WSQ_NO_STUFFED_ZERO);
   EXPECT_EQ(r.err, "ERROR: getc_nextbits_wsq : No stuffed zeros\n");
 
   // Two blocks sharing one table, then EOI: the marker ends each block.
@@ -132,21 +167,21 @@ TEST(EntropyDecoder, MarkersEndBlocksOnlyAtCodeStarts) {
   wsq_test::append(bad, wsq_test::comment("x"));
   wsq_test::append(bad, {0xFF, 0xB0});
   r = decode_blocks(bad);
-  EXPECT_EQ(r.ret, -92);
+  EXPECT_EQ(r.ret, WSQ_INVALID_MARKER);
 
   // An undefined slot and one beyond the 8 slots.
   r = decode_blocks(with_eoi(block(5, code_of(254))));
-  EXPECT_EQ(r.ret, -51);
+  EXPECT_EQ(r.ret, WSQ_HUFFMAN_TABLE_UNDEFINED);
   EXPECT_EQ(r.err, "ERROR : huffman_decode_data_mem : huffman table {5} undefined.\n");
   r = decode_blocks(with_eoi(block(200, code_of(254))));
-  EXPECT_EQ(r.ret, -51);
+  EXPECT_EQ(r.ret, WSQ_HUFFMAN_TABLE_UNDEFINED);
 }
 
 TEST(EntropyDecoder, CountLimitChecks) {
   // Subband 0 only: the limit is its 2 x 2 area.
   const std::vector<int> one = {0};
   Result r = decode_blocks(with_eoi(block(0, code_of(5))), one);
-  EXPECT_EQ(r.ret, -51);
+  EXPECT_EQ(r.ret, WSQ_PAST_IMAGE_BUFFER);
   EXPECT_EQ(r.err, "ERROR : huffman_decode_data_mem [2]: Decoded data extends past image "
                    "buffer. Encoded data appears corrupt or non-standard.\n");
   r = decode_blocks(with_eoi(block(0, code_of(105) + byte_bits(5, 8))), one);
@@ -162,7 +197,7 @@ TEST(EntropyDecoder, CountLimitChecks) {
   EXPECT_EQ(r.ret, 0) << r.err;
   EXPECT_EQ(r.coefficients[4], 74);
   r = decode_blocks(with_eoi(block(0, five + code_of(254))), one);
-  EXPECT_EQ(r.ret, -51);
+  EXPECT_EQ(r.ret, WSQ_PAST_IMAGE_BUFFER);
   EXPECT_NE(r.err.find("[1]"), std::string::npos);
 
   // A run of exactly the limit is fine.
@@ -172,7 +207,7 @@ TEST(EntropyDecoder, CountLimitChecks) {
 
 TEST(EntropyDecoder, InvalidSymbolsAndUnmatchedCodes) {
   Result r = decode_blocks(with_eoi(block(0, code_of(0))));
-  EXPECT_EQ(r.ret, -52);
+  EXPECT_EQ(r.ret, WSQ_INVALID_SYMBOL);
   EXPECT_EQ(r.err, "ERROR: huffman_decode_data_mem : Invalid code 0 (0).\n");
   r = decode_blocks(with_eoi(block(0, code_of(255))));
   EXPECT_EQ(r.err, "ERROR: huffman_decode_data_mem : Invalid code 255 (ff).\n");
@@ -194,7 +229,7 @@ TEST(EntropyDecoder, InvalidSymbolsAndUnmatchedCodes) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(huffman_decode_data_mem(out.data(), out.size(), tables, q, c,
                                     stream.data() + stream.size()),
-            -53);
+            WSQ_NO_CODE_MATCHES);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR : decode_huff_symbol : no code of 16 bits or fewer matches\n");
 }

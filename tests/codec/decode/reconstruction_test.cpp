@@ -10,6 +10,7 @@
 #include "codec/wsq/decode/dequantize.h"
 #include "codec/wsq/decode/wavelet_synthesis.h"
 #include "codec/wsq/simd_kernels.h"
+#include "codec/common/codes.h"
 
 namespace ridgeview::codec {
 namespace {
@@ -30,7 +31,7 @@ TEST(Dequantize, MapsValuesToBinCentres) {
   ASSERT_EQ(q[0].lx * q[0].ly, 4);
   const std::int16_t coefficients[4] = {1, -1, 0, 3};
   CodecPtr<float[]> out;
-  ASSERT_EQ(unquantize(out, dqt, q, Q_TREELEN, coefficients, 64, 64), 0);
+  ASSERT_EQ(unquantize(out, dqt, q, coefficients, 64, 64), 0);
   const float want = static_cast<float>(static_cast<double>(2.0f * (1.0f - 0.44f)) +
                                         static_cast<double>(1.2f) * 0.5);
   EXPECT_EQ(out[0], want);
@@ -46,7 +47,7 @@ TEST(Dequantize, MapsValuesToBinCentres) {
 
   dqt.defined = false;
   testing::internal::CaptureStderr();
-  EXPECT_EQ(unquantize(out, dqt, q, Q_TREELEN, coefficients, 64, 64), -92);
+  EXPECT_EQ(unquantize(out, dqt, q, coefficients, 64, 64), WSQ_NO_QUANTIZATION_TABLE);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR: unquantize : quantization table parameters not defined!\n");
 }
@@ -164,15 +165,19 @@ TEST(WaveletSynthesis, EvenFiltersLeaveTheTableUnchanged) {
   ByteCursor c = seg.data() + 2;
   ASSERT_EQ(getc_transform_table(t.dtt, c, seg.data() + seg.size()), 0);
   const std::vector<float> before(t.dtt.hifilt.get(), t.dtt.hifilt.get() + 4);
-  std::vector<float> image(16 * 16, 1.0f);
+  std::vector<float> image(16 * 16, 1.0f), work(image.size());
   wavelet_tree_node w[W_TREELEN];
   build_wavelet_tree(w, 16, 16);
-  ASSERT_EQ(wsq_reconstruct(image.data(), 16, 16, w, W_TREELEN, t.dtt), 0);
+  ASSERT_EQ(wsq_reconstruct(image.data(), 16, 16, w, 0, W_TREELEN - 1, t.dtt,
+                            &BestSimdKernels(), work.data()),
+            0);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(t.dtt.hifilt[i], before[i]);
 
   transform_table none;
   testing::internal::CaptureStderr();
-  EXPECT_EQ(wsq_reconstruct(image.data(), 16, 16, w, W_TREELEN, none), -95);
+  EXPECT_EQ(wsq_reconstruct(image.data(), 16, 16, w, 0, W_TREELEN - 1, none,
+                            &BestSimdKernels(), work.data()),
+            WSQ_LOPASS_UNDEFINED);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR: wsq_reconstruct : Lopass filter coefficients not defined\n");
 }
@@ -201,16 +206,18 @@ TEST(WaveletSynthesis, RootMergedStraightToGrayMatchesMergeThenConvert) {
     build_wavelet_tree(tree, w, h);
     for (const SimdKernels* k : kernels) {
       SCOPED_TRACE(std::string(k->name) + " " + std::to_string(w) + "x" + std::to_string(h));
-      std::vector<float> merged = coefficients;
-      ASSERT_EQ(wsq_reconstruct_with(merged.data(), w, h, tree, W_TREELEN, dtt, nullptr), 0);
+      std::vector<float> merged = coefficients, work(merged.size());
+      ASSERT_EQ(wsq_reconstruct(merged.data(), w, h, tree, 0, W_TREELEN - 1, dtt, nullptr,
+                                work.data()),
+                0);
       std::vector<std::uint8_t> want(merged.size()), got(merged.size(), 7);
       k->to_gray8(merged.data(), want.data(), want.size(), 117.5f, 2.25f);
 
-      std::vector<float> image = coefficients, work(image.size());
-      ASSERT_EQ(wsq_reconstruct_nodes(image.data(), w, h, tree, 1, W_TREELEN - 1, dtt, k,
-                                      work.data()), 0);
+      std::vector<float> image = coefficients;
+      ASSERT_EQ(wsq_reconstruct(image.data(), w, h, tree, 1, W_TREELEN - 1, dtt, k, work.data()),
+                0);
       RootToGray root;
-      ASSERT_EQ(root.Prepare(image.data(), w, h, tree[0], dtt, k), 0);
+      ASSERT_EQ(root.Prepare(image.data(), w, h, tree[0], dtt, k), RootToGray::kReady);
       root.Run(got.data(), 117.5f, 2.25f);
       EXPECT_EQ(got, want);
     }
@@ -224,10 +231,11 @@ TEST(WaveletSynthesis, RootStraightToGrayStepsAsideWhereItCannotApply) {
   build_wavelet_tree(tree, 32, 32);
   const SimdKernels* k = &BestSimdKernels();
   RootToGray root;
-  EXPECT_EQ(root.Prepare(image.data(), 32, 32, tree[0], dtt, nullptr), 1);  // plain path
+  EXPECT_EQ(root.Prepare(image.data(), 32, 32, tree[0], dtt, nullptr),
+            RootToGray::kNotApplicable);  // plain path
   wavelet_tree_node part = tree[0];
   part.dx = 16;  // a root that does not cover the image
-  EXPECT_EQ(root.Prepare(image.data(), 32, 32, part, dtt, k), 1);
+  EXPECT_EQ(root.Prepare(image.data(), 32, 32, part, dtt, k), RootToGray::kNotApplicable);
   // Even-length filters have no plans.
   transform_table even;
   wsq_test::Bytes p = {4, 2};
@@ -235,14 +243,14 @@ TEST(WaveletSynthesis, RootStraightToGrayStepsAsideWhereItCannotApply) {
   const wsq_test::Bytes seg = wsq_test::segment(0xFFA4, p);
   ByteCursor c = seg.data() + 2;
   ASSERT_EQ(getc_transform_table(even, c, seg.data() + seg.size()), 0);
-  EXPECT_EQ(root.Prepare(image.data(), 32, 32, tree[0], even, k), 1);
+  EXPECT_EQ(root.Prepare(image.data(), 32, 32, tree[0], even, k), RootToGray::kNotApplicable);
   // Run after a refusal writes nothing.
   std::vector<std::uint8_t> pixels(32 * 32, 9);
   root.Run(pixels.data(), 128.0f, 1.0f);
   EXPECT_EQ(pixels, std::vector<std::uint8_t>(32 * 32, 9));
   transform_table none;
   testing::internal::CaptureStderr();
-  EXPECT_EQ(root.Prepare(image.data(), 32, 32, tree[0], none, k), -95);
+  EXPECT_EQ(root.Prepare(image.data(), 32, 32, tree[0], none, k), WSQ_LOPASS_UNDEFINED);
   testing::internal::GetCapturedStderr();
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "codec/wsq/wsq.h"
+#include "codec/codec_test_support.h"
 #include "codec/test_files.h"
 
 namespace ridgeview::codec {
@@ -15,21 +16,8 @@ using testing_files::read_file;
 using testing_files::read_pgm;
 using testing_files::vector_path;
 
-struct Decoded {
-  int ret = 0;
-  CodecBytes pixels;
-  int width = 0, height = 0, depth = 0, ppi = 0, lossy = 0, encoder = 0, software = 0;
-  std::string err;
-};
-
-Decoded decode(const std::vector<std::uint8_t>& file) {
-  Decoded d;
-  testing::internal::CaptureStderr();
-  d.ret = wsq_decode_mem(d.pixels, &d.width, &d.height, &d.depth, &d.ppi, &d.lossy, &d.encoder,
-                         &d.software, file.data(), file.size());
-  d.err = testing::internal::GetCapturedStderr();
-  return d;
-}
+using codec_test::decode_file;
+using codec_test::Decoded;
 
 class ReferenceImage : public testing::TestWithParam<std::string> {};
 
@@ -40,11 +28,13 @@ TEST_P(ReferenceImage, DecodesPixelForPixel) {
   ASSERT_GT(want.width, 0);
 
   codec_reset_alloc_counters();
-  Decoded d = decode(file);
+  const Decoded d = decode_file(file);
   ASSERT_EQ(d.ret, 0) << d.err;
   EXPECT_EQ(d.err, "");
-  EXPECT_EQ(d.width, want.width);
-  EXPECT_EQ(d.height, want.height);
+  // The size first: the pixels are compared by the expected size.
+  ASSERT_EQ(d.width, want.width);
+  ASSERT_EQ(d.height, want.height);
+  ASSERT_EQ(d.pixels.size(), want.pixels.size());
   EXPECT_EQ(d.depth, 8);
   EXPECT_EQ(d.ppi, 500);
   EXPECT_EQ(d.lossy, 1);
@@ -53,7 +43,6 @@ TEST_P(ReferenceImage, DecodesPixelForPixel) {
   size_t mismatches = 0;
   for (size_t i = 0; i < want.pixels.size(); ++i) mismatches += d.pixels[i] != want.pixels[i];
   EXPECT_EQ(mismatches, 0u);
-  d.pixels.reset();
   EXPECT_EQ(codec_live_allocations(), 0);
 }
 
@@ -89,11 +78,14 @@ TEST(ReferenceErrors, EveryMalformedFileFailsWithItsCodeAndMessage) {
     std::getline(fields, message);
     SCOPED_TRACE(name);
     codec_reset_alloc_counters();
-    Decoded d = decode(read_file(vector_path("errors/" + name)));
+    const Decoded d = decode_file(read_file(vector_path("errors/" + name)));
     EXPECT_EQ(d.ret, std::stoi(code));
     // Where a file prints more than one line, the expectation is the first.
-    EXPECT_EQ(d.err.substr(0, d.err.find('\n') + 1), unescape(message));
-    EXPECT_FALSE(d.pixels);
+    const std::string first = d.err.substr(0, d.err.find('\n') + 1);
+    EXPECT_EQ(first, unescape(message));
+    // The code and its message are one of the named codes.
+    EXPECT_NE(codec_test::code_name(d.ret, first), "") << d.ret << " " << first;
+    EXPECT_TRUE(d.pixels.empty());
     EXPECT_EQ(codec_live_allocations(), 0);
     ++checked;
   }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "codec/codec_test_support.h"
 #include "codec/test_files.h"
 #include "codec/wsq/wsq.h"
 
@@ -20,15 +21,9 @@ TEST(DecoderRegressions, EveryKeptInputFailsWithItsCode) {
     SCOPED_TRACE(name);
     const std::string stem = entry.path().stem().string();
     const int want = std::stoi(stem.substr(stem.rfind('_') + 1));
-    const auto file = testing_files::read_file(entry.path().string());
     codec_reset_alloc_counters();
-    CodecBytes pixels;
-    int w, h, d, p, l, e, s;
-    testing::internal::CaptureStderr();
-    const int ret = wsq_decode_mem(pixels, &w, &h, &d, &p, &l, &e, &s, file.data(), file.size());
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(ret, want);
-    pixels.reset();
+    const auto d = codec_test::decode_file(testing_files::read_file(entry.path().string()));
+    EXPECT_EQ(d.ret, want);
     EXPECT_EQ(codec_live_allocations(), 0);
   }
 }

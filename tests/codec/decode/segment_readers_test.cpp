@@ -5,6 +5,7 @@
 #include <string>
 
 #include "codec/decode/wsq_builder.h"
+#include "codec/common/codes.h"
 
 namespace ridgeview::codec {
 namespace {
@@ -30,7 +31,7 @@ TEST(SegmentReaders, HuffmanTableCountsAndSlots) {
   decoder_tables t;
   // L = 2: no table bytes.
   Read empty = read_table(wsq_test::segment(0xFFA6, {}), t);
-  EXPECT_EQ(empty.ret, -2);
+  EXPECT_EQ(empty.ret, WSQ_NO_HUFFMAN_BYTES);
   EXPECT_EQ(empty.err, "ERROR : getc_huffman_table : no huffman table bytes remaining\n");
 
   // Counts adding up to 257 are accepted, 258 are not.
@@ -43,7 +44,7 @@ TEST(SegmentReaders, HuffmanTableCountsAndSlots) {
   counts[14] = 3;
   symbols.push_back(7);
   Read big = read_table(wsq_test::dht(4, counts, symbols), t);
-  EXPECT_EQ(big.ret, -4);
+  EXPECT_EQ(big.ret, WSQ_TOO_MANY_HUFFVALUES);
   EXPECT_EQ(big.err, "ERROR : getc_huffman_table : num_hufvals (258) is largerthan "
                      "MAX_HUFFCOUNTS (257)\n");
 
@@ -57,7 +58,7 @@ TEST(SegmentReaders, HuffmanTableCountsAndSlots) {
   Bytes twice = wsq_test::dht_table(2, {1}, {5});
   wsq_test::append(twice, wsq_test::dht_table(2, {1}, {9}));
   Read dup = read_table(wsq_test::segment(0xFFA6, twice), two);
-  EXPECT_EQ(dup.ret, -2);
+  EXPECT_EQ(dup.ret, WSQ_HUFFMAN_SLOT_TAKEN);
   EXPECT_EQ(dup.err, "");
   // A new segment may redefine a slot.
   EXPECT_EQ(read_table(wsq_test::dht(0, {1}, {42}), two).ret, 0);
@@ -65,7 +66,7 @@ TEST(SegmentReaders, HuffmanTableCountsAndSlots) {
 
   // Ids are bytes, but only slots 0..7 exist.
   Read bad_id = read_table(wsq_test::dht(8, {1}, {5}), two);
-  EXPECT_EQ(bad_id.ret, -6);
+  EXPECT_EQ(bad_id.ret, WSQ_HUFFMAN_ID_RANGE);
   EXPECT_EQ(bad_id.err, "ERROR : getc_dht_segment : table id 8 out of range 0..7\n");
 }
 
@@ -89,7 +90,7 @@ TEST(SegmentReaders, TransformTableBuildsSymmetricFilters) {
 
   // A filter of length 0 has nothing to rebuild with.
   Read empty = read_table(wsq_test::segment(0xFFA4, {0, 7}), t);
-  EXPECT_EQ(empty.ret, -98);
+  EXPECT_EQ(empty.ret, WSQ_EMPTY_FILTER);
   EXPECT_FALSE(t.dtt.lofilt);
 }
 
@@ -108,6 +109,49 @@ TEST(SegmentReaders, TransformTableEvenLengths) {
   EXPECT_FLOAT_EQ(hi[0], 2.0f);
   EXPECT_FLOAT_EQ(t.dtt.lofilt[1], -3.0f);
   EXPECT_FLOAT_EQ(t.dtt.lofilt[0], -3.0f);
+}
+
+TEST(SegmentReaders, FailedReadsLeaveTheTablesAsTheyWere) {
+  decoder_tables t;
+  ASSERT_EQ(read_table(wsq_test::dqt({0, 1}, 20), t).ret, 0);
+  ASSERT_EQ(read_table(wsq_test::dht(0, {1}, {42}), t).ret, 0);
+  const quantization_table dqt_before = t.dqt;
+
+  // A DQT segment cut after 40 of its 64 subbands: the table read before stays whole.
+  Bytes cut = wsq_test::dqt({0, 1, 2, 3, 4, 5}, 70);
+  cut.resize(4 + 3 + 40 * 6);
+  const Read dqt = read_table(cut, t);
+  EXPECT_EQ(dqt.ret, WSQ_END_OF_BUFFER_BYTE);
+  EXPECT_EQ(t.dqt.center, dqt_before.center);
+  for (int k = 0; k < Q_TREELEN; ++k) {
+    EXPECT_EQ(t.dqt.q[k], dqt_before.q[k]) << k;
+    EXPECT_EQ(t.dqt.z[k], dqt_before.z[k]) << k;
+  }
+  EXPECT_TRUE(t.dqt.defined);
+
+  // A DHT segment whose second table fails: the first one is not stored either.
+  Bytes payload = wsq_test::dht_table(0, {1}, {7});
+  wsq_test::append(payload, wsq_test::dht_table(1, {2}, {8}));
+  wsq_test::Bytes dht = wsq_test::segment(0xFFA6, payload);
+  dht.pop_back();
+  EXPECT_EQ(read_table(dht, t).ret, WSQ_END_OF_BUFFER_BYTE);
+  EXPECT_EQ(t.dht.table[0].huffvalues[0], 42);
+  EXPECT_FALSE(t.dht.table[1].defined);
+
+  // One Huffman table cut short leaves the caller's count of bytes as it was.
+  const Bytes table = wsq_test::dht_table(3, {2}, {1, 2});
+  ByteCursor c = table.data();
+  int bytes_left = 10;
+  std::uint8_t id = 99;
+  CodecPtr<std::uint8_t[]> bits, values;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(getc_huffman_table(&id, bits, values, MAX_HUFFCOUNTS_WSQ, c,
+                               table.data() + table.size() - 1, false, &bytes_left),
+            WSQ_END_OF_BUFFER_BYTE);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(bytes_left, 10);
+  EXPECT_EQ(id, 99);
+  EXPECT_FALSE(bits);
 }
 
 TEST(SegmentReaders, ScaledNumbersFrameHeaderAndComments) {
@@ -139,13 +183,13 @@ TEST(SegmentReaders, ScaledNumbersFrameHeaderAndComments) {
   const Bytes short_com = {0x00, 0x01, 'x'};
   c = short_com.data();
   testing::internal::CaptureStderr();
-  EXPECT_EQ(getc_comment(text, c, short_com.data() + 3), -7);
+  EXPECT_EQ(getc_comment(text, c, short_com.data() + 3), WSQ_COMMENT_LENGTH);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR : getc_comment : invalid segment length 1\n");
 
   decoder_tables t;
   Read bad = read_table({0xFF, 0xA2, 0, 2}, t);
-  EXPECT_EQ(bad.ret, -93);
+  EXPECT_EQ(bad.ret, WSQ_INVALID_TABLE);
   EXPECT_EQ(bad.err, "ERROR: getc_table_wsq : Invalid table defined -> {65442}\n");
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "codec/wsq/encode/huffman_generation.h"
+#include "codec/common/codes.h"
 
 namespace ridgeview::codec {
 namespace {
@@ -88,7 +89,8 @@ TEST(BlockCoding, NeverWritesPastTheBuffer) {
   testing::internal::CaptureStderr();
   // Two data bytes 0xFF each with its stuffed 0x00 need 4 bytes; only 3 are given.
   const Coefficients c = {3, 3};
-  EXPECT_EQ(compress_block(out.data(), 3, &size, c.data(), c.size(), 74, 100, t.data()), -123);
+  EXPECT_EQ(compress_block(out.data(), 3, &size, c.data(), c.size(), 74, 100, t.data()),
+            WSQ_ENC_BLOCK_OVERFLOW);
   EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
   EXPECT_EQ(size, 77u);
   for (std::size_t i = 3; i < out.size(); ++i) EXPECT_EQ(out[i], 0xEE) << i;

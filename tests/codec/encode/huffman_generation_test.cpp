@@ -1,4 +1,5 @@
 #include "codec/wsq/encode/huffman_generation.h"
+#include "codec/common/codes.h"
 
 #include <gtest/gtest.h>
 
@@ -173,7 +174,7 @@ TEST(HuffmanGeneration, CodeLengthsAbove32AreRejected) {
   ByteArray bits;
   int adjust = 0;
   testing::internal::CaptureStderr();
-  EXPECT_EQ(find_num_huff_sizes(bits, &adjust, sizes.data(), 256), -125);
+  EXPECT_EQ(find_num_huff_sizes(bits, &adjust, sizes.data(), 256), WSQ_ENC_CODE_TOO_LONG);
   EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
   EXPECT_FALSE(bits);
   EXPECT_EQ(codec_live_allocations(), 0);
@@ -185,7 +186,9 @@ TEST(HuffmanGeneration, AllocationFailuresPassTheirCodes) {
   ASSERT_EQ(generate(c, c.size() / 2).ret, 0);
   const auto total = static_cast<std::int64_t>(codec_alloc_calls());
   // count_block x2, codesize, others, bits, tbits, huffvalues, code list, code table.
-  const int want[] = {-48, -48, -2, -3, -2, -2, -2, -2, -2};
+  const int want[] = {WSQ_ENC_COUNTS_ALLOC,     WSQ_ENC_COUNTS_ALLOC,   WSQ_ENC_CODESIZE_ALLOC,
+                      WSQ_ENC_OTHERS_ALLOC,     WSQ_ENC_BITS_ALLOC,     WSQ_ENC_TBITS_ALLOC,
+                      WSQ_ENC_HUFFVALUES_ALLOC, WSQ_HUFFSIZES_ALLOC,    WSQ_HUFFCODE_TABLE_ALLOC};
   ASSERT_EQ(total, 9);
   const char* messages[] = {"ERROR : count_block : calloc : counts\n",
                             "ERROR : count_block : calloc : counts\n",

@@ -6,6 +6,8 @@
 #include <limits>
 #include <vector>
 
+#include "codec/common/codes.h"
+
 namespace ridgeview::codec {
 namespace {
 
@@ -145,6 +147,29 @@ TEST(Quantize, VarianceRegionsDependOnTheLowestSubbands) {
   quant_params p2;
   subband_variances(p2, t.q, loud.data(), w);
   for (int k = 0; k < NUM_SUBBANDS; ++k) EXPECT_EQ(p2.variance[k], central(loud, k)) << k;
+}
+
+TEST(Quantize, AFailedAllocationLeavesTheWidthsAlone) {
+  const int w = 64, h = 64;
+  Trees t(w, h);
+  std::vector<float> data(static_cast<std::size_t>(w) * h);
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<float>((i * 37) % 101) - 50;
+  quant_params p;
+  p.r = 0.75f;
+  subband_variances(p, t.q, data.data(), w);
+  for (int k = 0; k < Q_TREELEN; ++k) p.q[k] = p.z[k] = 9.0f;
+  codec_reset_alloc_counters();
+  codec_fail_nth_alloc(0);
+  testing::internal::CaptureStderr();
+  Quantized q = quantize(p, t, data, w, h);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR : quantize_wsq : calloc : sip\n");
+  EXPECT_EQ(q.ret, WSQ_ENC_SIP_ALLOC);
+  EXPECT_FALSE(q.sip);
+  EXPECT_EQ(q.count, 0u);
+  for (int k = 0; k < Q_TREELEN; ++k) EXPECT_EQ(p.q[k], 9.0f) << k;
+  for (int k = 0; k < Q_TREELEN; ++k) EXPECT_EQ(p.z[k], 9.0f) << k;
+  EXPECT_EQ(codec_live_allocations(), 0);
+  codec_reset_alloc_counters();
 }
 
 TEST(Quantize, BlockSizesAddUpToTheCodedCount) {

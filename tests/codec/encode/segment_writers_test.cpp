@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codec/wsq/encode/wavelet_analysis.h"
+#include "codec/common/codes.h"
 
 namespace ridgeview::codec {
 namespace {
@@ -46,13 +47,13 @@ TEST(SegmentWriters, TransformTableRejectsHugeCoefficients) {
   float lo[9] = {0, 0, 0, 0, 1, 0, 0, 0, 5e9f};
   Buffer b(100);
   testing::internal::CaptureStderr();
-  EXPECT_EQ(putc_transform_table(lo, 9, wsq_hifilt, 7, b.out), -82);
+  EXPECT_EQ(putc_transform_table(lo, 9, wsq_hifilt, 7, b.out), WSQ_ENC_LOFILT_TOO_HIGH);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR: putc_transform_table : lofilt[8] to high at 5000000000.000000\n");
   float hi[7] = {0, 0, 0, 1, 0, 0, -4294967296.0f};
   Buffer c(100);
   testing::internal::CaptureStderr();
-  EXPECT_EQ(putc_transform_table(wsq_lofilt, 9, hi, 7, c.out), -83);
+  EXPECT_EQ(putc_transform_table(wsq_lofilt, 9, hi, 7, c.out), WSQ_ENC_HIFILT_TOO_HIGH);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR: putc_transform_table : hifilt[6] to high at -4294967296.000000\n");
   scaled_u32 zero;
@@ -120,14 +121,14 @@ TEST(SegmentWriters, QuantizationTable) {
   p.q[3] = 70000.0f;
   Buffer c(400);
   testing::internal::CaptureStderr();
-  EXPECT_EQ(putc_quantization_table(p, c.out), -86);
+  EXPECT_EQ(putc_quantization_table(p, c.out), WSQ_ENC_Q_TOO_HIGH);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR : putc_quantization_table : Q[3] to high at 70000.000000\n");
   p.q[3] = 60000.0f;
   p.z[3] = 72000.0f;
   Buffer d(400);
   testing::internal::CaptureStderr();
-  EXPECT_EQ(putc_quantization_table(p, d.out), -87);
+  EXPECT_EQ(putc_quantization_table(p, d.out), WSQ_ENC_Z_TOO_HIGH);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR : putc_quantization_table : Z[3] to high at 72000.000000\n");
 }
@@ -169,18 +170,18 @@ TEST(SegmentWriters, BoundsAreCheckedBeforeEachWrite) {
   Buffer b(3);
   b.out.pos = 2;
   testing::internal::CaptureStderr();
-  EXPECT_EQ(putc_u16(0x1234, b.out), -33);
+  EXPECT_EQ(putc_u16(0x1234, b.out), WSQ_ENC_BYTES_OVERFLOW);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR : putc_bytes : buffer overlow : alloc = 3, request = 4\n");
   EXPECT_EQ(b.out.pos, 2u);
   EXPECT_EQ(b.storage[2], 0xEE);
   testing::internal::CaptureStderr();
-  EXPECT_EQ(putc_u32(1, b.out), -33);
+  EXPECT_EQ(putc_u32(1, b.out), WSQ_ENC_BYTES_OVERFLOW);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR : putc_bytes : buffer overlow : alloc = 3, request = 6\n");
   ASSERT_EQ(putc_byte(7, b.out), 0);
   testing::internal::CaptureStderr();
-  EXPECT_EQ(putc_byte(8, b.out), -32);
+  EXPECT_EQ(putc_byte(8, b.out), WSQ_ENC_BYTE_OVERFLOW);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR : putc_byte : buffer overlow : alloc = 3, request = 3\n");
   EXPECT_EQ(putc_bytes(nullptr, 0, b.out), 0);
@@ -188,7 +189,7 @@ TEST(SegmentWriters, BoundsAreCheckedBeforeEachWrite) {
   // A segment writer stops at its first failing write and keeps what it wrote.
   Buffer s(4);
   testing::internal::CaptureStderr();
-  EXPECT_EQ(putc_sob_header(1, s.out), -32);
+  EXPECT_EQ(putc_sob_header(1, s.out), WSQ_ENC_BYTE_OVERFLOW);
   testing::internal::GetCapturedStderr();
   EXPECT_EQ(s.written(), (Bytes{0xFF, 0xA3, 0x00, 0x03}));
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codec/common/codec_memory.h"
+#include "codec/common/codes.h"
 
 namespace ridgeview::codec {
 namespace {
@@ -86,7 +87,8 @@ TEST(WaveletAnalysis, DecomposeFailsCleanlyWithoutScratchMemory) {
   codec_reset_alloc_counters();
   codec_fail_nth_alloc(0);
   testing::internal::CaptureStderr();
-  EXPECT_EQ(wsq_decompose(data.data(), w, h, tree, wsq_hifilt, 7, wsq_lofilt, 9), -94);
+  EXPECT_EQ(wsq_decompose(data.data(), w, h, tree, wsq_hifilt, 7, wsq_lofilt, 9),
+            WSQ_ENC_DECOMPOSE_ALLOC);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR : wsq_decompose : malloc : fdata1\n");
   EXPECT_EQ(data, before);
   codec_reset_alloc_counters();

@@ -7,6 +7,8 @@
 
 #include "codec/wsq/wsq.h"
 #include "codec/test_files.h"
+#include "codec/codec_test_support.h"
+#include "codec/common/codes.h"
 
 namespace ridgeview::codec {
 namespace {
@@ -158,7 +160,8 @@ TEST(WsqEncode, ImagesOf650PixelsOrFewerDoNotFit) {
   for (const auto& [w, h] : std::vector<std::pair<int, int>>{
            {1, 1}, {2, 3}, {25, 26}, {650, 1}, {1, 650}, {13, 50}, {20, 20}}) {
     Encoded e = encode(ridges(w, h), w, h);
-    EXPECT_TRUE(e.ret == -32 || e.ret == -33) << w << "x" << h << " " << e.ret;
+    EXPECT_TRUE(e.ret == WSQ_ENC_BYTE_OVERFLOW || e.ret == WSQ_ENC_BYTES_OVERFLOW)
+        << w << "x" << h << " " << e.ret;
     EXPECT_TRUE(e.message.rfind("ERROR : putc_byte : buffer overlow : alloc = ", 0) == 0 ||
                 e.message.rfind("ERROR : putc_bytes : buffer overlow : alloc = ", 0) == 0)
         << e.message;
@@ -169,20 +172,22 @@ TEST(WsqEncode, ImagesOf650PixelsOrFewerDoNotFit) {
 TEST(WsqEncode, RejectsWhatTheFormatCannotHold) {
   codec_reset_alloc_counters();
   const Bytes one(70000, 128);
-  EXPECT_EQ(encode(one, 65536, 1).ret, -120);
-  EXPECT_EQ(encode(one, 1, 65536).ret, -120);
-  EXPECT_EQ(encode(one, 0, 10).ret, -121);
-  EXPECT_EQ(encode(one, 10, -1).ret, -121);
+  EXPECT_EQ(encode(one, 65536, 1).ret, WSQ_ENC_IMAGE_TOO_LARGE);
+  EXPECT_EQ(encode(one, 1, 65536).ret, WSQ_ENC_IMAGE_TOO_LARGE);
+  EXPECT_EQ(encode(one, 0, 10).ret, WSQ_ENC_NO_PIXELS);
+  EXPECT_EQ(encode(one, 10, -1).ret, WSQ_ENC_NO_PIXELS);
   CodecBytes data;
   testing::internal::CaptureStderr();
-  EXPECT_EQ(wsq_encode_1(data, nullptr, 0.75f, one.data(), 10, 10, 8, 500, ""), -122);
+  EXPECT_EQ(wsq_encode_1(data, nullptr, 0.75f, one.data(), 10, 10, 8, 500, ""),
+            WSQ_ENC_BAD_ARGUMENT);
   std::size_t length = 0;
-  EXPECT_EQ(wsq_encode_1(data, &length, 0.75f, nullptr, 10, 10, 8, 500, ""), -122);
+  EXPECT_EQ(wsq_encode_1(data, &length, 0.75f, nullptr, 10, 10, 8, 500, ""),
+            WSQ_ENC_BAD_ARGUMENT);
   EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
 
   const std::string long_comment(65534, 'c');
   Encoded c = encode(ridges(300, 300), 300, 300, long_comment.c_str());
-  EXPECT_EQ(c.ret, -124);
+  EXPECT_EQ(c.ret, WSQ_ENC_COMMENT_TOO_LONG);
   EXPECT_EQ(codec_live_allocations(), 0);
 }
 
@@ -197,7 +202,7 @@ TEST(WsqEncode, CodedBlockLargerThanTheImageFails) {
     p = static_cast<unsigned char>(s >> 24);
   }
   Encoded e = encode(noise, 64, 64, "", 12.0f);
-  EXPECT_EQ(e.ret, -123) << e.message;
+  EXPECT_EQ(e.ret, WSQ_ENC_BLOCK_OVERFLOW) << e.message;
   EXPECT_EQ(e.message.rfind("ERROR : compress_block : ", 0), 0u) << e.message;
   EXPECT_EQ(codec_live_allocations(), 0);
 }
@@ -217,7 +222,7 @@ TEST(WsqEncode, EveryAllocationFailureIsCleanlyReported) {
   const auto total = static_cast<std::int64_t>(codec_alloc_calls());
   ASSERT_GT(total, 20);
 
-  std::vector<int> codes;
+  std::vector<std::string> codes;  // the named code of each failure, in allocation order
   for (std::int64_t n = 0; n < total; ++n) {
     codec_reset_alloc_counters();
     codec_fail_nth_alloc(n);
@@ -226,8 +231,9 @@ TEST(WsqEncode, EveryAllocationFailureIsCleanlyReported) {
     testing::internal::CaptureStderr();
     const int ret = wsq_encode_1(data, &length, 0.75f, pixels.data(), w, h, 8, 500, "");
     const std::string message = testing::internal::GetCapturedStderr();
-    codes.push_back(ret);
+    codes.push_back(codec_test::code_name(ret, message));
     EXPECT_LT(ret, 0) << "allocation " << n;
+    EXPECT_NE(codes.back(), "") << n << ": " << ret << " " << message;
     EXPECT_FALSE(data) << n;
     EXPECT_EQ(length, 4242u) << n;
     EXPECT_EQ(message.rfind("ERROR : ", 0), 0u) << n << ": " << message;
@@ -242,14 +248,25 @@ TEST(WsqEncode, EveryAllocationFailureIsCleanlyReported) {
   // fdata, the decomposition's scratch image and its filter plans, sip, wsq_data come first,
   // in this order.
   ASSERT_GE(codes.size(), 5u);
-  EXPECT_EQ(std::vector<int>(codes.begin(), codes.begin() + 5),
-            (std::vector<int>{-10, -94, -94, -90, -12}));
-  const std::multiset<int> seen(codes.begin(), codes.end());
-  EXPECT_EQ(seen.count(-13), 1u);  // huff_buf
-  EXPECT_EQ(seen.count(-48), 3u);  // symbol counters: block 1, blocks 2 and 3
-  for (int code : codes) EXPECT_TRUE(std::set<int>({-2, -3, -4, -10, -12, -13, -48, -90, -94})
-                                         .count(code))
-      << code;
+  EXPECT_EQ(std::vector<std::string>(codes.begin(), codes.begin() + 5),
+            (std::vector<std::string>{"WSQ_ENC_FDATA_ALLOC", "WSQ_ENC_DECOMPOSE_ALLOC",
+                                      "WSQ_ENC_DECOMPOSE_ALLOC", "WSQ_ENC_SIP_ALLOC",
+                                      "WSQ_ENC_DATA_ALLOC"}));
+  const std::multiset<std::string> seen(codes.begin(), codes.end());
+  EXPECT_EQ(seen.count("WSQ_ENC_HUFF_BUF_ALLOC"), 1u);
+  // Symbol counters: block 1, blocks 2 and 3.
+  EXPECT_EQ(seen.count("WSQ_ENC_COUNTS_ALLOC"), 3u);
+  // Every other failure is an allocation of the feature list or of the Huffman tables.
+  for (const std::string& name : codes) {
+    const CodecCodeInfo* code = find_codec_code(name);
+    ASSERT_NE(code, nullptr) << name;
+    EXPECT_NE(std::string(code->message).find("alloc"), std::string::npos) << name;
+    EXPECT_TRUE(code->step == CodecStep::encode_driver || code->step == CodecStep::decomposition ||
+                code->step == CodecStep::quantization || code->step == CodecStep::feature_list ||
+                code->step == CodecStep::huffman_generation ||
+                code->step == CodecStep::huffman_codes)
+        << name;
+  }
 
   // A run after all this still gives the same bytes.
   EXPECT_EQ(encode(pixels, w, h).bytes, good.bytes);

@@ -1,4 +1,5 @@
 #include "codec/nistcom/fet.h"
+#include "codec/common/codes.h"
 
 #include <gtest/gtest.h>
 
@@ -65,7 +66,7 @@ TEST(FeatureList, EmptyFirstNameFails) {
   for (const char* text : {" NIST_COM 3", "\nNIST_COM 3", "\tA 1"}) {
     FetPtr list;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(string2fet(list, text), -2);
+    EXPECT_EQ(string2fet(list, text), FET_EMPTY_NAME);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "ERROR : string2fet : empty name string found\n");
     EXPECT_FALSE(list);
@@ -129,7 +130,7 @@ TEST(FeatureList, UpdateKeepsPositionAndCount) {
   ASSERT_EQ(updatefet_ret("C", nullptr, list.get()), 0);
   EXPECT_EQ(entries(list.get()), (Entries{{"A", "1"}, {"B", "20"}, {"C", "<none>"}}));
   testing::internal::CaptureStderr();
-  EXPECT_EQ(updatefet_ret("", "x", list.get()), -5);
+  EXPECT_EQ(updatefet_ret("", "x", list.get()), FET_NO_NAME_OR_LIST);
   EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
 }
 
@@ -155,7 +156,7 @@ TEST(FeatureList, LookupAndExtract) {
   EXPECT_EQ(extractfet_ret(value, "LOSSY", list.get()), 0);
   EXPECT_STREQ(value.get(), "1");
   testing::internal::CaptureStderr();
-  EXPECT_EQ(extractfet_ret(value, "DEPTH", list.get()), -2);
+  EXPECT_EQ(extractfet_ret(value, "DEPTH", list.get()), FET_NOT_FOUND);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR : extractfet_ret : feature DEPTH not found\n");
 }
@@ -174,9 +175,9 @@ std::pair<int, std::string> with_failing_alloc(int n, F f) {
 
 TEST(FeatureList, AllocationFailuresReportTheirSite) {
   const std::pair<int, const char*> alloc_sites[] = {
-      {-2, "ERROR : allocfet_ret : malloc : fet\n"},
-      {-3, "ERROR : allocfet_ret : calloc : fet->names\n"},
-      {-4, "ERROR : allocfet_ret : calloc : fet->values\n"}};
+      {FET_ALLOC, "ERROR : allocfet_ret : malloc : fet\n"},
+      {FET_NAMES_ALLOC, "ERROR : allocfet_ret : calloc : fet->names\n"},
+      {FET_VALUES_ALLOC, "ERROR : allocfet_ret : calloc : fet->values\n"}};
   for (int n = 0; n < 3; ++n) {
     FetPtr list;
     const auto [ret, message] = with_failing_alloc(n, [&] { return allocfet_ret(list, 6); });
@@ -192,27 +193,27 @@ TEST(FeatureList, AllocationFailuresReportTheirSite) {
   // Growing: names, then values.
   auto grow = [&] { return updatefet_ret("B", "2", list.get()); };
   EXPECT_EQ(with_failing_alloc(0, grow),
-            std::make_pair(-2, std::string("ERROR : reallocfet_ret : realloc : fet->names\n")));
+            std::make_pair(FET_GROW_NAMES, std::string("ERROR : reallocfet_ret : realloc : fet->names\n")));
   EXPECT_EQ(with_failing_alloc(1, grow),
-            std::make_pair(-3, std::string("ERROR : reallocfet_ret : realloc : fet->values")));
+            std::make_pair(FET_GROW_VALUES, std::string("ERROR : reallocfet_ret : realloc : fet->values")));
   EXPECT_EQ(list->count, 1);
   EXPECT_EQ(with_failing_alloc(2, grow),
-            std::make_pair(-3, std::string("ERROR : updatefet_ret : malloc : fet->names[]\n")));
+            std::make_pair(FET_NAME_ALLOC, std::string("ERROR : updatefet_ret : malloc : fet->names[]\n")));
   EXPECT_EQ(with_failing_alloc(1, grow),
-            std::make_pair(-4, std::string("ERROR : updatefet_ret : malloc : fet->values[]\n")));
+            std::make_pair(FET_VALUE_ALLOC, std::string("ERROR : updatefet_ret : malloc : fet->values[]\n")));
   EXPECT_EQ(list->count, 1);
   // Replacing a value that cannot be copied keeps the old one.
   EXPECT_EQ(with_failing_alloc(0, [&] { return updatefet_ret("A", "9", list.get()); }),
-            std::make_pair(-2, std::string("ERROR : updatefet_ret : malloc : fet->values[]\n")));
+            std::make_pair(FET_REPLACE_VALUE_ALLOC, std::string("ERROR : updatefet_ret : malloc : fet->values[]\n")));
   EXPECT_STREQ(list->values[0], "1");
 
   CodecString value;
   EXPECT_EQ(with_failing_alloc(0, [&] { return lookupfet(value, "A", list.get()); }),
-            std::make_pair(-2, std::string("ERROR : lookupfet : malloc : value\n")));
+            std::make_pair(FET_LOOKUP_ALLOC, std::string("ERROR : lookupfet : malloc : value\n")));
   EXPECT_EQ(with_failing_alloc(0, [&] { return extractfet_ret(value, "A", list.get()); }),
-            std::make_pair(-3, std::string("ERROR : extractfet_ret : malloc : value\n")));
+            std::make_pair(FET_EXTRACT_ALLOC, std::string("ERROR : extractfet_ret : malloc : value\n")));
   EXPECT_EQ(with_failing_alloc(0, [&] { return fet2string(value, list.get()); }),
-            std::make_pair(-2, std::string("ERROR : fet2string : malloc : str\n")));
+            std::make_pair(FET_TEXT_ALLOC, std::string("ERROR : fet2string : malloc : str\n")));
   EXPECT_FALSE(value);
   list.reset();
   codec_reset_alloc_counters();

@@ -1,4 +1,5 @@
 #include "codec/nistcom/nistcom.h"
+#include "codec/common/codes.h"
 
 #include <gtest/gtest.h>
 
@@ -92,25 +93,25 @@ TEST(NistcomComment, TooLongTextsAreRejected) {
   testing::internal::CaptureStderr();
   Written bad = write_comment(too_long.c_str());
   const std::string message = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(bad.ret, -124);
+  EXPECT_EQ(bad.ret, WSQ_ENC_COMMENT_TOO_LONG);
   EXPECT_EQ(message.rfind("ERROR : putc_com_segment : ", 0), 0u) << message;
   // A NIST_COM text whose merged list grows beyond the limit fails the same way.
   std::string merged = "NIST_COM 1";
   for (int i = 0; i < 200; ++i) merged += "\nK" + std::to_string(i) + " " + std::string(400, 'b');
   testing::internal::CaptureStderr();
-  EXPECT_EQ(write_comment(merged.c_str()).ret, -124);
+  EXPECT_EQ(write_comment(merged.c_str()).ret, WSQ_ENC_COMMENT_TOO_LONG);
   testing::internal::GetCapturedStderr();
 }
 
 TEST(NistcomComment, FullBufferFailsWithTheWriterCode) {
   testing::internal::CaptureStderr();
   Written w = write_comment(nullptr, 500, 400, 500, 1);
-  EXPECT_EQ(w.ret, -33);
+  EXPECT_EQ(w.ret, WSQ_ENC_BYTES_OVERFLOW);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR : putc_bytes : buffer overlow : alloc = 1, request = 2\n");
   testing::internal::CaptureStderr();
   w = write_comment(nullptr, 500, 400, 500, 10);
-  EXPECT_EQ(w.ret, -32);
+  EXPECT_EQ(w.ret, WSQ_ENC_BYTE_OVERFLOW);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR : putc_byte : buffer overlow : alloc = 10, request = 10\n");
 }

@@ -7,17 +7,15 @@
 
 #include "codec/wsq/wsq.h"
 #include "codec/test_files.h"
+#include "codec/codec_test_support.h"
+#include "codec/common/codes.h"
 
 namespace ridgeview::codec {
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-struct Decoded {
-  int ret = 0;
-  Bytes pixels;
-  int width = 0, height = 0, depth = 0, ppi = 0, lossy = 0, encoder = 0, software = 0;
-};
+using codec_test::Decoded;
 
 Bytes encode(const Bytes& pixels, int w, int h, const char* comment = "", int ppi = 500) {
   CodecBytes data;
@@ -27,17 +25,7 @@ Bytes encode(const Bytes& pixels, int w, int h, const char* comment = "", int pp
   return ret == 0 ? Bytes(data.get(), data.get() + length) : Bytes();
 }
 
-Decoded decode(const Bytes& file) {
-  Decoded d;
-  CodecBytes pixels;
-  d.ret = wsq_decode_mem(pixels, &d.width, &d.height, &d.depth, &d.ppi, &d.lossy, &d.encoder,
-                         &d.software, file.data(), file.size());
-  if (d.ret == 0) {
-    d.pixels.assign(pixels.get(),
-                    pixels.get() + static_cast<std::size_t>(d.width) * static_cast<std::size_t>(d.height));
-  }
-  return d;
-}
+Decoded decode(const Bytes& file) { return codec_test::decode_file(file); }
 
 // Smooth ridges with mild noise, like a fingerprint scan.
 Bytes ridges(int w, int h) {
@@ -133,7 +121,8 @@ TEST(EncodeDecode, SmallSizesEitherFitAndDecodeOrFailCleanly) {
       testing::internal::GetCapturedStderr();
       EXPECT_EQ(codec_live_allocations(), data ? 1 : 0);
       if (ret != 0) {
-        EXPECT_TRUE(ret == -32 || ret == -33) << w << "x" << h << ": " << ret;
+        EXPECT_TRUE(ret == WSQ_ENC_BYTE_OVERFLOW || ret == WSQ_ENC_BYTES_OVERFLOW)
+            << w << "x" << h << ": " << ret;
         continue;
       }
       const Decoded d = decode(Bytes(data.get(), data.get() + length));

@@ -1,5 +1,6 @@
-// Every vectorised kernel against its plain counterpart, bit for bit, on random and edge
-// input, for each instruction set this processor runs.
+// Every vectorised kernel against a plain reference, bit for bit, on random and edge input,
+// for each instruction set this processor runs: the filter kernels against the plain plan
+// loop, the element-wise kernels against scalar versions of the arithmetic.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -146,90 +147,208 @@ TEST(SimdKernels, EvenFiltersAreLeftToThePlainPass) {
   EXPECT_FALSE(build_synthesis_plan(builder, plan, 10, hi2, 2, lo2, 2, false));
 }
 
-TEST(SimdKernels, ElementwiseKernelsMatch) {
-  std::mt19937 rng(3);
+// Plain scalar versions of the element-wise kernels, written from the arithmetic the codec
+// specifies step by step (which operations are single and which double precision), not
+// from the kernels. Every kernel set must give exactly their bits.
+
+// Gray conversion: t = v * r_scale + m_shift in single precision, t + 0.5 in double rounded
+// to single, then 0 below 0 (and for NaN), 255 above 255, else t truncated.
+std::uint8_t gray_reference(float v, float m_shift, float r_scale) {
+  const float product = v * r_scale;
+  float t = product + m_shift;
+  t = static_cast<float>(static_cast<double>(t) + 0.5);
+  if (std::isnan(t) || t < 0.0f) return 0;
+  if (t > 255.0f) return 255;
+  return static_cast<std::uint8_t>(static_cast<int>(t));
+}
+
+// Dequantization: 0 stays 0.0; s > 0 gives q * (s - C) in single precision, widened, plus
+// half_z in double, rounded once; s < 0 gives q * (s + C) - half_z the same way.
+float dequantize_reference(std::int16_t s, float q, float centre, double half_z) {
+  if (s == 0) return 0.0f;
+  const float value = static_cast<float>(s);
+  if (s > 0) {
+    const float product = q * (value - centre);
+    return static_cast<float>(static_cast<double>(product) + half_z);
+  }
+  const float product = q * (value + centre);
+  return static_cast<float>(static_cast<double>(product) - half_z);
+}
+
+// The low 16 bits (two's complement) of t truncated toward zero; 0 when t is not finite.
+// Reduced with floor rather than the codec's fmod: every step is exact in double.
+std::int16_t low16_reference(double t) {
+  if (!std::isfinite(t)) return 0;
+  const double whole = std::trunc(t);
+  const double rest = whole - 65536.0 * std::floor(whole / 65536.0);  // 0 <= rest < 65536
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(rest));
+}
+
+// Quantization: 0 for -h <= v <= h (both bounds included); else (v - h) / q in single
+// precision, widened, + 1.0 in double, truncated (v > 0), or (v + h) / q - 1.0 (v < 0).
+std::int16_t quantize_reference(float v, float q, float h) {
+  if (-h <= v && v <= h) return 0;
+  if (v > 0) {
+    const float quotient = (v - h) / q;
+    return low16_reference(static_cast<double>(quotient) + 1.0);
+  }
+  const float quotient = (v + h) / q;
+  return low16_reference(static_cast<double>(quotient) - 1.0);
+}
+
+// Normalization: (pixel converted to single - m_shift) / r_scale, both in single precision.
+float normalize_reference(std::uint8_t p, float m_shift, float r_scale) {
+  const float difference = static_cast<float>(p) - m_shift;
+  return difference / r_scale;
+}
+
+struct PixelStats {
+  std::uint64_t sum = 0;
+  unsigned lowest = 255, highest = 0;
+  bool operator==(const PixelStats&) const = default;
+};
+
+PixelStats stats_reference(const std::uint8_t* pixels, std::size_t count) {
+  PixelStats s;
+  for (std::size_t i = 0; i < count; ++i) {
+    s.sum += pixels[i];
+    if (pixels[i] < s.lowest) s.lowest = pixels[i];
+    if (pixels[i] > s.highest) s.highest = pixels[i];
+  }
+  return s;
+}
+
+// Floats that make rounding, clamping and the special cases show: values around the gray
+// limits, signed zeros, subnormals, the largest floats, infinities and NaN.
+std::vector<float> edge_floats() {
   const float inf = std::numeric_limits<float>::infinity();
   const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float tiny = std::numeric_limits<float>::denorm_min();
+  const float big = std::numeric_limits<float>::max();
+  return {-0.6f, -0.5f,  -0.49999997f, 254.5f,  255.2f, 255.49998f, 255.5f, 3.49f,  -0.0f,
+          0.0f,  127.5f, 1e30f,        -1e30f,  inf,    -inf,       nan,    -nan,   tiny,
+          -tiny, big,    -big,         2147483520.0f, 3e9f, -3e9f,  9.3e18f, -9.3e18f,
+          65535.5f, -65536.5f, 1.17549435e-38f};
+}
+
+// Runs the kernels on every count from 0 to 40 as well (the vector loops' tails), and on
+// the whole input.
+std::vector<std::size_t> counts_for(std::size_t size) {
+  std::vector<std::size_t> counts;
+  for (std::size_t n = 0; n <= 40 && n <= size; ++n) counts.push_back(n);
+  counts.push_back(size);
+  return counts;
+}
+
+TEST(SimdKernels, ElementwiseKernelsMatchTheScalarArithmetic) {
+  std::mt19937 rng(3);
   std::vector<float> values = random_floats(rng, 1000, 300.0f);
-  for (float v : {-0.6f, 254.5f, 255.2f, 3.49f, -0.0f, 0.0f, 127.5f, 1e30f, -1e30f, inf, -inf,
-                  nan, 2147483520.0f, 3e9f, -3e9f, 9.3e18f, -9.3e18f}) {
-    values.push_back(v);
-  }
+  for (float v : edge_floats()) values.push_back(v);
   std::vector<std::int16_t> coefficients(1000);
   for (auto& c : coefficients) c = static_cast<std::int16_t>(rng() % 65536 - 32768);
   for (int i = 0; i < 400; ++i) coefficients[static_cast<std::size_t>(rng() % 1000)] = 0;
   coefficients[5] = -32768;
   coefficients[6] = 32767;
+  coefficients[7] = 1;
+  coefficients[8] = -1;
   std::vector<std::uint8_t> pixels(1003);
   for (auto& p : pixels) p = static_cast<std::uint8_t>(rng());
+  pixels[0] = 0;
+  pixels[1] = 255;
 
-  const SimdKernels& plain = BaselineSimdKernels();
+  // Any bit pattern as the value before rounding (scale 1, shift 0): the rounding of the sum
+  // with one half, the clamping and NaN; and values just around every half.
+  std::vector<float> patterns(1 << 20);
+  for (float& v : patterns) {
+    const std::uint32_t b = static_cast<std::uint32_t>(rng());
+    std::memcpy(&v, &b, sizeof v);
+  }
+  for (int i = 0; i < 600; ++i) {
+    patterns[static_cast<std::size_t>(i)] =
+        std::nextafter(static_cast<float>(i / 2) - 0.5f, i % 2 == 0 ? -1.0f : 1e9f);
+  }
+
   for (const SimdKernels* k : variants()) {
     SCOPED_TRACE(k->name);
-    std::vector<std::uint8_t> g1(values.size()), g2(values.size());
-    plain.to_gray8(values.data(), g1.data(), values.size(), 127.25f, 0.75f);
-    k->to_gray8(values.data(), g2.data(), values.size(), 127.25f, 0.75f);
-    EXPECT_EQ(g1, g2);
-
-    // Any bit pattern as the value before rounding (scale 1, shift 0): the rounding of the
-    // sum with one half, the clamping and NaN.
-    std::vector<float> patterns(1 << 20);
-    for (float& v : patterns) {
-      const std::uint32_t b = static_cast<std::uint32_t>(rng());
-      std::memcpy(&v, &b, sizeof v);
+    const float gray_params[][2] = {{127.25f, 0.75f}, {0.0f, 1.0f}, {-3.5f, 1.0e-3f}};
+    for (const auto& g : gray_params) {
+      for (const std::vector<float>* input : {&values, &patterns}) {
+        for (std::size_t n : counts_for(input->size())) {
+          std::vector<std::uint8_t> got(n + 1, 77);
+          k->to_gray8(input->data(), got.data(), n, g[0], g[1]);
+          for (std::size_t i = 0; i < n; ++i) {
+            ASSERT_EQ(got[i], gray_reference((*input)[i], g[0], g[1]))
+                << "value " << (*input)[i] << " shift " << g[0] << " scale " << g[1];
+          }
+          ASSERT_EQ(got[n], 77) << "written past the count";
+        }
+      }
     }
-    for (int i = 0; i < 600; ++i) {
-      patterns[static_cast<std::size_t>(i)] =
-          std::nextafter(static_cast<float>(i / 2) - 0.5f, i % 2 == 0 ? -1.0f : 1e9f);
-    }
-    std::vector<std::uint8_t> p1(patterns.size()), p2(patterns.size());
-    plain.to_gray8(patterns.data(), p1.data(), patterns.size(), 0.0f, 1.0f);
-    k->to_gray8(patterns.data(), p2.data(), patterns.size(), 0.0f, 1.0f);
-    EXPECT_EQ(p1, p2);
 
     // Half zero-bin widths that are single-precision numbers, and one that is not (half of
     // the smallest subnormal).
     const double tiny = static_cast<double>(std::numeric_limits<float>::denorm_min()) * 0.5;
-    const float params[][3] = {{3.17f, 0.44f, 1.9f}, {1e-3f, 0.0f, 7e-3f}, {250.0f, 0.5f, 1e-20f}};
+    const float params[][3] = {
+        {3.17f, 0.44f, 1.9f}, {1e-3f, 0.0f, 7e-3f}, {250.0f, 0.5f, 1e-20f}, {0.37f, 0.44f, 0.444f}};
     for (const auto& p : params) {
       for (double half_z : {static_cast<double>(p[2]) * 0.5, tiny}) {
-        std::vector<float> d1(coefficients.size()), d2(coefficients.size());
-        plain.dequantize(coefficients.data(), d1.data(), d1.size(), p[0], p[1], half_z);
-        k->dequantize(coefficients.data(), d2.data(), d2.size(), p[0], p[1], half_z);
-        for (std::size_t i = 0; i < d1.size(); ++i) ASSERT_TRUE(same_bits(d1[i], d2[i])) << i;
+        for (std::size_t n : counts_for(coefficients.size())) {
+          std::vector<float> got(n);
+          k->dequantize(coefficients.data(), got.data(), n, p[0], p[1], half_z);
+          for (std::size_t i = 0; i < n; ++i) {
+            ASSERT_TRUE(same_bits(got[i], dequantize_reference(coefficients[i], p[0], p[1], half_z)))
+                << "coefficient " << coefficients[i] << " q " << p[0] << " half z " << half_z;
+          }
+        }
       }
     }
 
-    for (float q : {0.37f, 2.5f, 1e-6f}) {
+    for (float q : {0.37f, 2.5f, 1e-6f, 13.75f}) {
       const float h = 0.6f * q;
       std::vector<float> v = values;
       v.push_back(h);
       v.push_back(-h);
       v.push_back(std::nextafter(h, 10.0f));
+      v.push_back(std::nextafter(-h, -10.0f));
       // Values whose quotient lies just below, on and just above whole numbers.
       for (int whole = -40; whole <= 40; ++whole) {
-        const float at = whole >= 0 ? h + q * static_cast<float>(whole) : -h + q * static_cast<float>(whole);
+        const float at = whole >= 0 ? h + q * static_cast<float>(whole)
+                                    : -h + q * static_cast<float>(whole);
         for (float d : {std::nextafter(at, -1e30f), at, std::nextafter(at, 1e30f)}) v.push_back(d);
       }
-      std::vector<std::int16_t> q1(v.size()), q2(v.size());
-      plain.quantize(v.data(), q1.data(), v.size(), q, h);
-      k->quantize(v.data(), q2.data(), v.size(), q, h);
-      EXPECT_EQ(q1, q2) << q;
+      for (std::size_t n : counts_for(v.size())) {
+        std::vector<std::int16_t> got(n);
+        k->quantize(v.data(), got.data(), n, q, h);
+        for (std::size_t i = 0; i < n; ++i) {
+          ASSERT_EQ(got[i], quantize_reference(v[i], q, h)) << "value " << v[i] << " q " << q;
+        }
+      }
     }
 
-    for (std::size_t n : {std::size_t{0}, std::size_t{31}, std::size_t{32}, pixels.size()}) {
-      std::uint64_t s1, s2;
-      unsigned lo1, lo2, hi1, hi2;
-      plain.pixel_stats(pixels.data(), n, &s1, &lo1, &hi1);
-      k->pixel_stats(pixels.data(), n, &s2, &lo2, &hi2);
-      EXPECT_EQ(s1, s2);
-      EXPECT_EQ(lo1, lo2);
-      EXPECT_EQ(hi1, hi2);
+    // From an odd start as well, so that the vector loops meet unaligned pixels.
+    for (std::size_t start : {std::size_t{0}, std::size_t{3}}) {
+      for (std::size_t n : counts_for(pixels.size() - start)) {
+        PixelStats got;
+        k->pixel_stats(pixels.data() + start, n, &got.sum, &got.lowest, &got.highest);
+        EXPECT_EQ(got, stats_reference(pixels.data() + start, n)) << start << " " << n;
+      }
     }
-    std::vector<float> n1(pixels.size()), n2(pixels.size());
-    plain.normalize(pixels.data(), n1.data(), n1.size(), 117.3f, 0.99609375f);
-    k->normalize(pixels.data(), n2.data(), n2.size(), 117.3f, 0.99609375f);
-    for (std::size_t i = 0; i < n1.size(); ++i) ASSERT_TRUE(same_bits(n1[i], n2[i])) << i;
+    const std::vector<std::uint8_t> flat(100, 200);
+    PixelStats got;
+    k->pixel_stats(flat.data(), flat.size(), &got.sum, &got.lowest, &got.highest);
+    EXPECT_EQ(got, (PixelStats{20000, 200, 200}));
+
+    const float normalize_params[][2] = {{117.3f, 0.99609375f}, {127.5f, 1.494140625f}, {0.0f, 3.0f}};
+    for (const auto& p : normalize_params) {
+      for (std::size_t n : counts_for(pixels.size())) {
+        std::vector<float> out(n);
+        k->normalize(pixels.data(), out.data(), n, p[0], p[1]);
+        for (std::size_t i = 0; i < n; ++i) {
+          ASSERT_TRUE(same_bits(out[i], normalize_reference(pixels[i], p[0], p[1])))
+              << "pixel " << int(pixels[i]);
+        }
+      }
+    }
   }
 }
 

@@ -1,4 +1,5 @@
 #include "codec/wsq/huffman_tables.h"
+#include "codec/common/codes.h"
 
 #include <gtest/gtest.h>
 
@@ -61,9 +62,9 @@ TEST(HuffmanTables, AllOnesCodesAreRejected) {
   EXPECT_EQ(code_text(ok.table[3]), "110");
   EXPECT_EQ(check_all_ones_codes(ok.table.get(), ok.count), 0);
   Built four = build({0, 4});
-  EXPECT_EQ(check_all_ones_codes(four.table.get(), four.count), -1);
+  EXPECT_EQ(check_all_ones_codes(four.table.get(), four.count), WSQ_ALL_ONES_CODE);
   Built two = build({2});
-  EXPECT_EQ(check_all_ones_codes(two.table.get(), two.count), -1);
+  EXPECT_EQ(check_all_ones_codes(two.table.get(), two.count), WSQ_ALL_ONES_CODE);
 }
 
 TEST(HuffmanTables, EmptyCounts) {
@@ -104,7 +105,7 @@ TEST(HuffmanTables, AllocationFailureReportsMinusTwo) {
   codec_reset_alloc_counters();
   codec_fail_nth_alloc(0);
   testing::internal::CaptureStderr();
-  EXPECT_EQ(build_huffsizes(t, &count, bits, MAX_HUFFCOUNTS_WSQ), -2);
+  EXPECT_EQ(build_huffsizes(t, &count, bits, MAX_HUFFCOUNTS_WSQ), WSQ_HUFFSIZES_ALLOC);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "ERROR : build_huffsizes : calloc : huffcode_table\n");
   EXPECT_FALSE(t);
