@@ -10,6 +10,7 @@
 
 #include "codec/common/codec_memory.h"
 #include "codec/wsq/wsq.h"
+#include "tests/codec/decoded_image.h"
 
 namespace {
 
@@ -25,21 +26,6 @@ bool fail_some(std::uint64_t index, std::size_t, void* context) {
   x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
   x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
   return ((x ^ (x >> 31)) & 7) == 0;
-}
-
-struct Decoded {
-  int ret;
-  std::vector<unsigned char> pixels;
-};
-
-Decoded decode(const std::uint8_t* data, std::size_t size) {
-  using namespace ridgeview::codec;
-  CodecBytes out;
-  int w = 0, h = 0, d, p, l, e, s;
-  const int ret = wsq_decode_mem(out, &w, &h, &d, &p, &l, &e, &s, data, size);
-  Decoded r{ret, {}};
-  if (ret == 0) r.pixels.assign(out.get(), out.get() + static_cast<std::size_t>(w) * h);
-  return r;
 }
 
 std::vector<unsigned char> encode(const std::vector<unsigned char>& image, int* ret) {
@@ -62,19 +48,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   codec_reset_alloc_counters();
-  const Decoded want = decode(data, size);
+  const ridgeview::codec_test::Decoded want = ridgeview::codec_test::decode_bytes(data, size);
   int want_ret = 0;
   const std::vector<unsigned char> want_file = encode(image, &want_ret);
 
   std::uint64_t seed = hash_bytes(data, size);
   codec_reset_alloc_counters();
   codec_set_alloc_fail_hook(fail_some, &seed);
-  const Decoded got = decode(data, size);
+  const ridgeview::codec_test::Decoded got = ridgeview::codec_test::decode_bytes(data, size);
   int got_ret = 0;
   const std::vector<unsigned char> got_file = encode(image, &got_ret);
   codec_set_alloc_fail_hook(nullptr, nullptr);
 
-  if (got.ret == 0 && (want.ret != 0 || got.pixels != want.pixels)) std::abort();
+  if (got.leaked || (got.ret == 0 && (want.ret != 0 || got.pixels != want.pixels))) std::abort();
   if (got.ret > 0 || got_ret > 0) std::abort();
   if (got_ret == 0 && (want_ret != 0 || got_file != want_file)) std::abort();
   if (codec_live_allocations() != 0) std::abort();

@@ -12,6 +12,7 @@
 #include "codec/common/codes.h"
 #include "codec/wsq/decode/wsq_decode.h"
 #include "codec/wsq/wsq.h"
+#include "decoded_image.h"
 
 namespace ridgeview::codec_test {
 
@@ -60,35 +61,14 @@ inline std::string code_name(int ret, const std::string& message) {
   return "";
 }
 
-// The outputs of one decode, copied out of the codec's memory.
-struct Decoded {
-  int ret = 0;
-  std::vector<std::uint8_t> pixels;  // width * height bytes; empty unless ret is 0
-  int width = 0, height = 0, depth = 0, ppi = 0, lossy = 0, encoder = 0, software = 0;
-  std::string err;  // what the decode wrote to stderr
-};
-
 // Decodes a file with wsq_decode_mem, or with a chosen strategy, catching what it writes to
-// stderr. The pixels are copied and the codec's array freed before returning, so nothing of
-// the decode stays allocated. Not for several threads at once (stderr is caught).
+// stderr. Not for several threads at once (stderr is caught).
 inline Decoded decode_file(const std::vector<std::uint8_t>& file,
                            const codec::DecodeStrategy* strategy = nullptr) {
-  Decoded d;
-  codec::CodecBytes pixels;
   testing::internal::CaptureStderr();
-  d.ret = strategy == nullptr
-              ? codec::wsq_decode_mem(pixels, &d.width, &d.height, &d.depth, &d.ppi, &d.lossy,
-                                      &d.encoder, &d.software, file.data(), file.size())
-              : codec::wsq_decode_mem_with(*strategy, pixels, &d.width, &d.height, &d.depth,
-                                           &d.ppi, &d.lossy, &d.encoder, &d.software,
-                                           file.data(), file.size());
+  Decoded d = decode_bytes(file.data(), file.size(), strategy);
   d.err = testing::internal::GetCapturedStderr();
-  if (d.ret == 0) {
-    d.pixels.assign(pixels.get(), pixels.get() + static_cast<std::size_t>(d.width) *
-                                                     static_cast<std::size_t>(d.height));
-  } else if (pixels) {
-    ADD_FAILURE() << "a failed decode handed out pixels";
-  }
+  if (d.leaked) ADD_FAILURE() << "a failed decode handed out pixels";
   return d;
 }
 
