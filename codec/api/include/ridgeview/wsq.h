@@ -1,0 +1,151 @@
+/*
+ * Ridgeview WSQ codec: the public C API of libridgeview-wsq.
+ *
+ * Decodes and encodes WSQ (Wavelet Scalar Quantization) gray-scale fingerprint images held in
+ * memory, and reads a file's header and NIST_COM entries without decoding it. Usable from C99
+ * and C++.
+ *
+ * Conventions:
+ *   - Every function that can fail returns 0 on success or a negative code. The codes are the
+ *     codec's own fixed numbers (ridgeview_wsq_code_name() names them); a value can stand for
+ *     different failures at different steps, so the message says which one it was.
+ *   - A failure fills the caller's ridgeview_wsq_error, when one is passed, with the code and
+ *     the message the codec has for it (one or more lines, each ending in '\n'). The library
+ *     never writes to stdout or stderr.
+ *   - Outputs are written only on success. Memory the library hands out belongs to the caller
+ *     and is released with ridgeview_wsq_free() (pixels, encoded bytes) or
+ *     ridgeview_wsq_info_free() (an info record).
+ *   - Calls are independent of each other: they keep no state between calls except the memory
+ *     budget and a per-thread reuse of large blocks, and may run on many threads at once.
+ *   - `threads` asks one call to use up to that many threads (0: as many as the process may
+ *     use; 1: only the calling thread). The result is the same bit for bit for every count.
+ */
+#ifndef RIDGEVIEW_WSQ_H
+#define RIDGEVIEW_WSQ_H
+
+#include <stddef.h>
+
+#define RIDGEVIEW_WSQ_VERSION_MAJOR 1
+#define RIDGEVIEW_WSQ_VERSION_MINOR 0
+#define RIDGEVIEW_WSQ_VERSION_PATCH 0
+#define RIDGEVIEW_WSQ_VERSION_STRING "1.0.0"
+/* One number for comparisons: MAJOR * 10000 + MINOR * 100 + PATCH. */
+#define RIDGEVIEW_WSQ_VERSION \
+  (RIDGEVIEW_WSQ_VERSION_MAJOR * 10000 + RIDGEVIEW_WSQ_VERSION_MINOR * 100 + \
+   RIDGEVIEW_WSQ_VERSION_PATCH)
+
+#if defined(RIDGEVIEW_WSQ_BUILDING) && defined(__GNUC__)
+#define RIDGEVIEW_WSQ_API __attribute__((visibility("default")))
+#else
+#define RIDGEVIEW_WSQ_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Why an allocation of a failed call was refused (ridgeview_wsq_error.refusal). */
+enum {
+  RIDGEVIEW_WSQ_REFUSAL_NONE = 0,          /* the failure was not an allocation's */
+  RIDGEVIEW_WSQ_REFUSAL_BUDGET = 1,        /* the image needs more than the memory budget */
+  RIDGEVIEW_WSQ_REFUSAL_OUT_OF_MEMORY = 2  /* the system had no memory for it */
+};
+
+/* What a failed call reports. */
+typedef struct ridgeview_wsq_error {
+  int code;           /* the returned code */
+  int refusal;        /* RIDGEVIEW_WSQ_REFUSAL_* */
+  char message[1024]; /* the codec's message, NUL-terminated; cut short (ending in "...\n")
+                         when longer; "" for the few failures that have none */
+} ridgeview_wsq_error;
+
+/* A decoded image: width * height gray bytes, top row first, rows packed. */
+typedef struct ridgeview_wsq_image {
+  unsigned char* pixels; /* release with ridgeview_wsq_free() */
+  int width;
+  int height;
+  int depth;             /* always 8 */
+  int ppi;               /* from the NIST_COM "PPI" entry; -1 when the file has none */
+  int lossy;             /* always 1 for WSQ */
+} ridgeview_wsq_image;
+
+typedef struct ridgeview_wsq_nistcom_entry {
+  char* name;
+  char* value;
+} ridgeview_wsq_nistcom_entry;
+
+/* One piece of a file, in file order: a marker segment, or the entropy-coded data that
+   follows a block header. */
+typedef struct ridgeview_wsq_segment {
+  unsigned int marker;   /* 0xFFA0 ... 0xFFA8; 0 for entropy-coded data */
+  size_t offset;         /* of its first byte (the marker's) */
+  size_t length;         /* its bytes, the marker included */
+} ridgeview_wsq_segment;
+
+/* What the headers of a file say, read without decoding its image. */
+typedef struct ridgeview_wsq_info {
+  int width;
+  int height;
+  int depth;                             /* always 8 */
+  int ppi;                               /* NIST_COM "PPI", or -1 */
+  int lossy;                             /* always 1 */
+  int encoder;                           /* the frame header's encoder number */
+  int software;                          /* the frame header's software number */
+  size_t nistcom_count;
+  ridgeview_wsq_nistcom_entry* nistcom;  /* the NIST_COM entries in file order */
+  size_t segment_count;
+  ridgeview_wsq_segment* segments;
+} ridgeview_wsq_info;
+
+/* Decodes a WSQ file held in `data` (`size` bytes) into `image`.
+   Returns 0, or a negative code (the decoder's codes; malformed files never crash). */
+RIDGEVIEW_WSQ_API int ridgeview_wsq_decode(const unsigned char* data, size_t size, int threads,
+                                           ridgeview_wsq_image* image,
+                                           ridgeview_wsq_error* error);
+
+/* Reads the frame header, the NIST_COM entries and the list of segments, in constant memory
+   apart from the entries and segments returned. Returns 0 or a negative code.
+   Release `info` with ridgeview_wsq_info_free(). */
+RIDGEVIEW_WSQ_API int ridgeview_wsq_read_info(const unsigned char* data, size_t size,
+                                              ridgeview_wsq_info* info,
+                                              ridgeview_wsq_error* error);
+RIDGEVIEW_WSQ_API void ridgeview_wsq_info_free(ridgeview_wsq_info* info);
+
+/* Encodes width * height gray bytes (top row first, rows packed) at `bitrate` bits per pixel
+   (0.75 is the common choice) and `ppi`. `comment` is null (no comment of the caller), a
+   NIST_COM text (merged into the file's NIST_COM entries) or any other text (written as a
+   comment segment of its own). On success *data holds *size bytes (release with
+   ridgeview_wsq_free()). Returns 0 or a negative code. */
+RIDGEVIEW_WSQ_API int ridgeview_wsq_encode(const unsigned char* pixels, int width, int height,
+                                           float bitrate, int ppi, const char* comment,
+                                           int threads, unsigned char** data, size_t* size,
+                                           ridgeview_wsq_error* error);
+
+/* Releases pixels or encoded bytes the library returned. Null is allowed. */
+RIDGEVIEW_WSQ_API void ridgeview_wsq_free(void* memory);
+
+/* The name of a code ("WSQ_NO_SOI"); where one value stands for several failures, their names
+   joined by " | ". "OK" for 0; "UNKNOWN" for a value the codec never returns. Static text. */
+RIDGEVIEW_WSQ_API const char* ridgeview_wsq_code_name(int code);
+/* The message format of a code (printf fields unfilled), the formats of several failures
+   joined by " | " as above; "" when there is none. Static text. */
+RIDGEVIEW_WSQ_API const char* ridgeview_wsq_code_message(int code);
+
+/* The library's version, "MAJOR.MINOR.PATCH"; compare with RIDGEVIEW_WSQ_VERSION_STRING to
+   find a header/library mismatch. */
+RIDGEVIEW_WSQ_API const char* ridgeview_wsq_version(void);
+
+/* The most memory one decode or encode may plan to hold, in bytes (process-wide; default
+   8 GiB). A file whose frame would need more fails at once with its allocation code and
+   refusal RIDGEVIEW_WSQ_REFUSAL_BUDGET instead of touching that much memory. */
+RIDGEVIEW_WSQ_API size_t ridgeview_wsq_memory_budget(void);
+RIDGEVIEW_WSQ_API void ridgeview_wsq_set_memory_budget(size_t bytes);
+
+/* Gives the large blocks the calling thread keeps for its next call back to the system. */
+RIDGEVIEW_WSQ_API void ridgeview_wsq_release_cached_memory(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* RIDGEVIEW_WSQ_H */
