@@ -10,8 +10,10 @@
  *     codec's own fixed numbers (ridgeview_wsq_code_name() names them); a value can stand for
  *     different failures at different steps, so the message says which one it was.
  *   - A failure fills the caller's ridgeview_wsq_error, when one is passed, with the code and
- *     the message the codec has for it (one or more lines, each ending in '\n'). The library
- *     never writes to stdout or stderr.
+ *     the message the codec has for it (one or more lines, each ending in '\n'). A success
+ *     sets its code to 0 and its message to what the codec noted on the way (warnings about
+ *     unusual but decodable data), usually "". The library never writes to stdout or stderr:
+ *     a program that shows the codec's messages prints `message` itself.
  *   - Outputs are written only on success. Memory the library hands out belongs to the caller
  *     and is released with ridgeview_wsq_free() (pixels, encoded bytes) or
  *     ridgeview_wsq_info_free() (an info record).
