@@ -3,8 +3,11 @@
 #include "view/core/view_core.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "view/core/paint_geometry.h"
 #include "view/core/view_core_steps.h"
+#include "view/core/zoom_steps.h"
 
 namespace ridgeview::view {
 
@@ -90,7 +93,9 @@ ViewUpdate ViewCore::SetImage(std::optional<Size> bitmapSize, std::string_view n
   // An image that already fits the work area would leave the trackbar a single position;
   // such an image can still be reduced, down to a quarter of its size.
   if (s_.hasImage && maximum < kTrackbarMinimum) maximum = kSmallImageMaximum;
-  s_.zoomTrack.SetRange(kTrackbarMinimum, SaturateToInt32(maximum));
+  // The magnifications sit below 100; without an image the trackbar keeps its one position.
+  const std::int32_t minimum = s_.hasImage ? MagnifyMinimumFor(s_.imageSize) : kTrackbarMinimum;
+  s_.zoomTrack.SetRange(minimum, SaturateToInt32(maximum));
   s_.zoomTrack.SetPageSize(kTrackbarPage);
   s_.zoomTrack.SetPosition(TrackbarPositionFromZoom(s_.zoom));
 
@@ -134,6 +139,11 @@ ViewUpdate ViewCore::ScrollToImagePoint(std::int32_t px, std::int32_t py, bool r
 ViewUpdate ViewCore::SetZoom(double newZoom, bool redraw) {
   if (!IsUsableZoom(newZoom)) return {};
   const double oldZoom = s_.zoom;
+  if (oldZoom < 1.0 || newZoom < 1.0) {
+    // From or to a magnification: the truncations below would move the centre by up to
+    // a few image pixels, which magnified are dozens of screen pixels.
+    return ZoomKeeping(newZoom, Point{s_.clientSize.w / 2, s_.clientSize.h / 2}, redraw);
+  }
   // Image point under the client's centre, each term truncated on its own.
   const std::int64_t cx = static_cast<std::int64_t>(ToImage(s_.offset.x, oldZoom)) +
                           ToImage(s_.clientSize.w / 2, oldZoom);
@@ -181,6 +191,138 @@ ViewUpdate ViewCore::SetZoom(double newZoom, bool redraw) {
   return update;
 }
 
+ViewUpdate ViewCore::ZoomKeeping(double newZoom, Point anchor, bool redraw) {
+  const double oldZoom = s_.zoom;
+  // The image point under the anchor pixel's centre, and the offset that puts it there again.
+  const double ux = (static_cast<double>(s_.offset.x) + anchor.x + 0.5) * oldZoom;
+  const double uy = (static_cast<double>(s_.offset.y) + anchor.y + 0.5) * oldZoom;
+  // (offset' + a + 0.5) * newZoom = u, rounded to the nearest whole offset.
+  const auto place = [newZoom](double u, std::int32_t a) {
+    const double target = std::floor(u / newZoom - a);
+    return TruncToInt32(std::clamp(target, -2147483648.0, 2147483647.0));
+  };
+
+  ViewUpdate update;
+  update.titleChanged = true;
+  update.repaintAll = redraw;
+  if (s_.scrollBarsOn) {
+    // The steps keep their size in image units across the zoom change, as in SetZoom.
+    const Point line = ToImage(s_.lineStep, oldZoom);
+    const Point page = ToImage(s_.pageStep, oldZoom);
+    s_.zoom = newZoom;
+    s_.contentSize = ToScreen(s_.imageSize, s_.zoom);
+    ResetScrollGeometry();
+    s_.lineStep = {CarriedStep(ToScreen(line.x, s_.zoom), s_.contentSize.w, 100),
+                   CarriedStep(ToScreen(line.y, s_.zoom), s_.contentSize.h, 100)};
+    s_.pageStep = {CarriedStep(ToScreen(page.x, s_.zoom), s_.contentSize.w, 10),
+                   CarriedStep(ToScreen(page.y, s_.zoom), s_.contentSize.h, 10)};
+    s_.offset = {place(ux, anchor.x), place(uy, anchor.y)};
+    ClampOffset();
+    SetBarPositions();
+    update.scrollBarsChanged = true;
+  } else {
+    s_.zoom = newZoom;
+    s_.contentSize = ToScreen(s_.imageSize, s_.zoom);
+    s_.offset = {place(ux, anchor.x), place(uy, anchor.y)};
+    ClampOffset();
+  }
+  return update;
+}
+
+std::int32_t ViewCore::MagnifyMinimumFor(Size imageSize) {
+  const std::int64_t side = std::max<std::int64_t>({1, imageSize.w, imageSize.h});
+  std::int32_t position = kUnitZoomPosition;
+  std::int64_t factor = 1;
+  while (position > kMagnifyMinimumPosition && side * factor * 2 <= (std::int64_t{1} << 30)) {
+    factor *= 2;
+    --position;
+  }
+  return position;
+}
+
+double ViewCore::LargestZoomAllowed() const {
+  return ZoomFromTrackbarPosition(s_.zoomTrack.EffectiveMaximum());
+}
+
+double ViewCore::SmallestZoomAllowed() const {
+  return ZoomFromTrackbarPosition(s_.zoomTrack.Minimum());
+}
+
+ViewUpdate ViewCore::ZoomAround(double newZoom, Point anchor) {
+  if (!s_.hasImage || !IsUsableZoom(newZoom) || newZoom == s_.zoom) return {};
+  ViewUpdate update = ZoomKeeping(newZoom, anchor, true);
+  s_.zoomTrack.SetPosition(TrackbarPositionFromZoom(newZoom));
+  update.zoomTrackChanged = true;
+  return update;
+}
+
+ViewUpdate ViewCore::ZoomLarger(std::optional<Point> anchor) {
+  const double floorZoom = SmallestZoomAllowed();
+  if (s_.zoom <= floorZoom) return {};
+  const double next = std::max(LargerZoom(s_.zoom), floorZoom);
+  return ZoomAround(next, anchor.value_or(Point{s_.clientSize.w / 2, s_.clientSize.h / 2}));
+}
+
+ViewUpdate ViewCore::ZoomSmaller(std::optional<Point> anchor) {
+  const double ceiling = LargestZoomAllowed();
+  if (s_.zoom >= ceiling) return {};
+  const double next = std::min(SmallerZoom(s_.zoom), ceiling);
+  return ZoomAround(next, anchor.value_or(Point{s_.clientSize.w / 2, s_.clientSize.h / 2}));
+}
+
+ViewUpdate ViewCore::ZoomToOne() {
+  return ZoomAround(1.0, Point{s_.clientSize.w / 2, s_.clientSize.h / 2});
+}
+
+ViewUpdate ViewCore::ZoomToFit() {
+  const double fit = std::max(FitZoom(s_.imageSize, s_.clientSize), SmallestZoomAllowed());
+  return ZoomAround(fit, Point{s_.clientSize.w / 2, s_.clientSize.h / 2});
+}
+
+ViewUpdate ViewCore::ZoomWheel(std::int32_t delta, Point anchor) {
+  const std::int64_t total = static_cast<std::int64_t>(s_.zoomWheelRemainder) + delta;
+  std::int64_t notches = total / kWheelDelta;
+  s_.zoomWheelRemainder = static_cast<std::int32_t>(total % kWheelDelta);
+  ViewUpdate update;
+  for (; notches > 0; --notches) update.Merge(ZoomLarger(anchor));
+  for (; notches < 0; ++notches) update.Merge(ZoomSmaller(anchor));
+  return update;
+}
+
+ViewUpdate ViewCore::SetSmooth(bool smooth) {
+  if (smooth == s_.smooth) return {};
+  s_.smooth = smooth;
+  ViewUpdate update;
+  update.repaintAll = true;
+  return update;
+}
+
+std::optional<Point> ViewCore::ImagePixelAt(Point p) const {
+  if (!s_.hasImage || !s_.bitmapHeld) return std::nullopt;
+  if (p.x < 0 || p.y < 0 || p.x >= s_.clientSize.w || p.y >= s_.clientSize.h) return std::nullopt;
+  const std::int64_t cx = static_cast<std::int64_t>(s_.offset.x) + p.x;
+  const std::int64_t cy = static_cast<std::int64_t>(s_.offset.y) + p.y;
+  if (cx >= s_.contentSize.w || cy >= s_.contentSize.h) return std::nullopt;
+  Point pixel;
+  if (s_.zoom > 1.0 && !s_.smooth) {
+    const Rect source = PaintSourceRect(s_.offset, s_.clientSize, s_.zoom);
+    pixel = {SourcePixel(p.x, source.x, source.w, s_.clientSize.w),
+             SourcePixel(p.y, source.y, source.h, s_.clientSize.h)};
+  } else {
+    pixel = {TruncToInt32(std::floor((static_cast<double>(cx) + 0.5) * s_.zoom)),
+             TruncToInt32(std::floor((static_cast<double>(cy) + 0.5) * s_.zoom))};
+  }
+  if (pixel.x < 0 || pixel.y < 0 || pixel.x >= s_.imageSize.w || pixel.y >= s_.imageSize.h) {
+    return std::nullopt;
+  }
+  return pixel;
+}
+
+ClientPointF ViewCore::ClientPointOf(Point imagePixel) const {
+  return {(imagePixel.x + 0.5) / s_.zoom - s_.offset.x,
+          (imagePixel.y + 0.5) / s_.zoom - s_.offset.y};
+}
+
 ViewUpdate ViewCore::ToggleScrollBars() {
   s_.scrollBarsOn = !s_.scrollBarsOn;
   if (s_.scrollBarsOn) {
@@ -199,6 +341,22 @@ void ViewCore::StylusDown(Point p) { s_.dragPoint = p; }
 
 ViewUpdate ViewCore::StylusMove(Point p) {
   if (!s_.bitmapHeld) return {};
+  if (s_.zoom < 1.0) {
+    // Magnified: device pixels, so that every pixel of movement moves the image.
+    const Point target{
+        SaturateToInt32(static_cast<std::int64_t>(s_.offset.x) + s_.dragPoint.x - p.x),
+        SaturateToInt32(static_cast<std::int64_t>(s_.offset.y) + s_.dragPoint.y - p.y)};
+    ViewUpdate update;
+    s_.offset = target;
+    ClampOffset();
+    if (s_.scrollBarsOn) {
+      SetBarPositions();
+      update.scrollBarsChanged = true;
+    }
+    update.repaintAll = true;
+    s_.dragPoint = p;
+    return update;
+  }
   const std::int64_t dx =
       ToImage(SaturateToInt32(static_cast<std::int64_t>(s_.dragPoint.x) - p.x), s_.zoom);
   const std::int64_t dy =
@@ -237,9 +395,50 @@ ViewUpdate ViewCore::ZoomByTrackbar(TrackbarCode code, std::int32_t thumbPositio
 ViewUpdate ViewCore::KeyDown(TrackbarKey key) {
   if (key == TrackbarKey::Up) key = TrackbarKey::PageUp;
   if (key == TrackbarKey::Down) key = TrackbarKey::PageDown;
-  const std::optional<TrackbarCode> code = s_.zoomTrack.KeyDown(key);
-  if (!code) return {};
-  ViewUpdate update = ZoomByTrackbar(*code);
+  TrackbarModel& track = s_.zoomTrack;
+  const std::int32_t position = track.Position();
+  std::int64_t target = position;
+  TrackbarCode code;
+  switch (key) {
+    case TrackbarKey::Left:
+    case TrackbarKey::PageUp: {
+      code = key == TrackbarKey::Left ? TrackbarCode::LineUp : TrackbarCode::PageUp;
+      const std::int32_t step = key == TrackbarKey::Left ? track.LineSize() : track.PageSize();
+      if (position > kUnitZoomPosition) {
+        target = std::max<std::int64_t>(kUnitZoomPosition, std::int64_t{position} - step);
+      } else if (position == kUnitZoomPosition && s_.zoom > 1.0) {
+        target = kUnitZoomPosition;  // a restored zoom just above 1.00 stops at 1.00 first
+      } else {
+        target = std::int64_t{position} - 1;  // the next magnification
+      }
+      break;
+    }
+    case TrackbarKey::Right:
+    case TrackbarKey::PageDown: {
+      code = key == TrackbarKey::Right ? TrackbarCode::LineDown : TrackbarCode::PageDown;
+      const std::int32_t step = key == TrackbarKey::Right ? track.LineSize() : track.PageSize();
+      target = position < kUnitZoomPosition ? std::int64_t{position} + 1
+                                            : std::int64_t{position} + step;
+      break;
+    }
+    case TrackbarKey::Home:
+      code = TrackbarCode::Top;
+      target = track.Minimum();
+      break;
+    case TrackbarKey::End:
+      code = TrackbarCode::Bottom;
+      target = track.EffectiveMaximum();
+      break;
+    default:
+      return {};
+  }
+  const std::int32_t taken = track.SetPosition(SaturateToInt32(target));
+  if (taken == position && ZoomFromTrackbarPosition(taken) == s_.zoom) return {};
+  if (taken == position && !(position == kUnitZoomPosition && s_.zoom > 1.0 &&
+                             (code == TrackbarCode::LineUp || code == TrackbarCode::PageUp))) {
+    return {};  // at the end it moves toward: nothing, as on a plain trackbar
+  }
+  ViewUpdate update = ZoomByTrackbar(code);
   update.zoomTrackChanged = true;
   return update;
 }
