@@ -22,7 +22,9 @@ inline constexpr char kAboutHelpText[] =
     "Use the arrow keys to zoom in and out, slowly with horizontal arrows, quickly with "
     "vertical.\n"
     "Keep the stylus pressed in place to get the menu.\n"
-    "Move the pressed stylus to move the image.";
+    "Move the pressed stylus to move the image.\n"
+    "Ctrl + wheel or Ctrl + Plus / Minus magnify up to 16 x (Ctrl + 0: 1.00, Ctrl + 9: fit); "
+    "Shift + drag measures.";
 
 // A screen counts as landscape when its width exceeds its height. A missing screen is
 // portrait.

@@ -23,6 +23,12 @@ constexpr CommandInfo kCommands[] = {
     {cmd::kCopy, "Copy", "Copy the zoomed image to the clipboard", {"Ctrl+C", "Ctrl+Ins", ""}},
     {cmd::kPaste, "Paste", "View image in device clipboard", {"Ctrl+V", "Shift+Ins", ""}},
     {cmd::kZoomTrack, "Zoom Track", "Zoom in and out", {"", "", ""}},
+    {cmd::kExactPixels, "Exact pixels", "Reduce by picking pixels instead of averaging them",
+     {"", "", ""}},
+    {cmd::kZoomIn, "", "Magnify one step\nZoom In", {"Ctrl++", "Ctrl+=", ""}},
+    {cmd::kZoomOut, "", "Reduce one step\nZoom Out", {"Ctrl+-", "", ""}},
+    {cmd::kZoomOne, "", "Show the image pixel for pixel\nActual Size", {"Ctrl+0", "", ""}},
+    {cmd::kZoomFit, "", "Fit the image into the view\nFit", {"Ctrl+9", "", ""}},
     {cmd::kExit, "", "Quit the application; prompts to save documents\nExit", {"Ctrl+Q", "", ""}},
 };
 

@@ -36,7 +36,7 @@ MainFrame::MainFrame(const FrameServices& services, const std::string& commandLi
   ui_.SetListener([this](const UiStateEntry& entry) { ApplyUiState(entry); });
 
   // The settings are read in the order the frame is built: Full, TitleBar, ScrollBars, then
-  // the start-up image's Image, Scroll and Zoom. The key closes when `reader` goes.
+  // the start-up image's Image, Scroll and Zoom, and Smooth. The key closes when `reader` goes.
   settings::SettingsReader reader(*services_.registry);
   if (reader.ReadFull()) {
     // Full screen is applied once the frame exists and the event loop runs.
@@ -94,6 +94,10 @@ MainFrame::MainFrame(const FrameServices& services, const std::string& commandLi
   RefreshClipboardState();
 
   OpenStartupImage(commandLine, reader);
+  // Read last, after the older values (the reduction it chooses is drawn at the
+  // first paint, which comes later).
+  view_->SetSmooth(reader.ReadSmooth());
+  ui_.SetCheck(cmd::kExactPixels, !view_->smooth());
   ApplyAllUiState();
 }
 
@@ -159,6 +163,7 @@ void MainFrame::SaveSettings() {
   const double zoom = view_->zoom();
   s.scroll = {view::ToImage(view_->offset().x, zoom), view::ToImage(view_->offset().y, zoom)};
   s.zoom = zoom;
+  s.smooth = view_->smooth();
   // A store that cannot be written loses the settings of this run only; closing goes on.
   settings::WriteSettings(*services_.registry, s);
 }

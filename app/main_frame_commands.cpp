@@ -28,7 +28,8 @@ namespace {
 QString Text(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 
 bool IsCheckCommand(int id) {
-  return id == cmd::kFullScreen || id == cmd::kScrollBars || id == cmd::kTitleBar;
+  return id == cmd::kFullScreen || id == cmd::kScrollBars || id == cmd::kTitleBar ||
+         id == cmd::kExactPixels;
 }
 
 }  // namespace
@@ -124,14 +125,16 @@ void MainFrame::CreateMenus() {
   optionsMenu_->addAction(actions_.at(cmd::kFullScreen));
   optionsMenu_->addAction(actions_.at(cmd::kScrollBars));
   optionsMenu_->addAction(actions_.at(cmd::kTitleBar));
+  optionsMenu_->addAction(actions_.at(cmd::kExactPixels));
   optionsButton_->setMenu(optionsMenu_);
 
   // The context menu: two groups of commands. Qt menus have no column breaks, so a separator
   // stands between the groups.
   contextMenu_ = new QMenu(this);
   contextMenu_->setObjectName("context menu");
-  for (int id : {cmd::kFullScreen, cmd::kScrollBars, cmd::kTitleBar, cmd::kProperties,
-                 cmd::kAbout}) {
+  // Exact pixels is here too, so that it can be changed in full screen.
+  for (int id : {cmd::kFullScreen, cmd::kScrollBars, cmd::kTitleBar, cmd::kExactPixels,
+                 cmd::kProperties, cmd::kAbout}) {
     contextMenu_->addAction(actions_.at(id));
   }
   contextMenu_->addSeparator();
@@ -170,6 +173,22 @@ bool MainFrame::FrameCommand(int id) {
       return true;
     case cmd::kTitleBar:
       OnToggleTitleBar();
+      return true;
+    case cmd::kExactPixels:
+      view_->SetSmooth(!view_->smooth());
+      ui_.SetCheck(cmd::kExactPixels, !view_->smooth());
+      return true;
+    case cmd::kZoomIn:
+      view_->ZoomLarger();
+      return true;
+    case cmd::kZoomOut:
+      view_->ZoomSmaller();
+      return true;
+    case cmd::kZoomOne:
+      view_->ZoomToOne();
+      return true;
+    case cmd::kZoomFit:
+      view_->ZoomToFit();
       return true;
     case cmd::kRegister:
       RunModal(dialogs_.registration ? dialogs_.registration

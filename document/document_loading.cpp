@@ -171,6 +171,13 @@ std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
     ShowError(kMsgPixelDataMalloc);
     return nullptr;
   }
+  // The scan's resolution travels with the image as its pixels per metre (the view's
+  // millimetres): 500 ppi is 19685 per metre.
+  if (ppi > 0 && ppi <= 100000) {
+    const auto perMetre = static_cast<std::int32_t>(ppi / 0.0254 + 0.5);
+    image->xPixelsPerMetre = perMetre;
+    image->yPixelsPerMetre = perMetre;
+  }
   wsqOrigin_ = true;
   return image;
 }

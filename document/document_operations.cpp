@@ -65,7 +65,17 @@ bool Document::SaveImage(const std::string& path, int filterIndex) {
 bool Document::CopyImage() {
   std::optional<std::vector<std::uint8_t>> bmp;
   if (const Image* bitmap = view_.Bitmap()) {
-    bmp = MakeClipboardBmp(*bitmap, view_.ContentWidth(), view_.ContentHeight());
+    const double zoom = view_.Zoom();
+    if (zoom > 0.0 && zoom < 1.0) {
+      // Magnified: the image at 1.00; a magnified copy adds nothing and could be enormous.
+      bmp = MakeClipboardBmp(*bitmap, bitmap->width,
+                             static_cast<std::int32_t>(bitmap->RowCount()));
+    } else {
+      ScaleMethod method;
+      method.areaMean = view_.Smooth() && zoom > 1.0;
+      method.footprint = zoom;
+      bmp = MakeClipboardBmp(*bitmap, view_.ContentWidth(), view_.ContentHeight(), method);
+    }
   }
   if (bmp && clipboard_.PutBmp(*bmp)) {
     return true;

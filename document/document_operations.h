@@ -113,7 +113,10 @@ class Document {
   bool SaveImage(const std::string& path, int filterIndex);
 
   // Puts the image as the view shows it (its content size) on the clipboard: a 16-bit
-  // bit-field bitmap (MakeClipboardBmp) handed to ClipboardService::PutBmp. When there is no
+  // bit-field bitmap (MakeClipboardBmp) handed to ClipboardService::PutBmp. A smoothed
+  // reduction is copied by area averaging with the view's zoom as footprint (the view's own
+  // drawing), a picked one by picking; while the view magnifies (zoom below 1.00) the image
+  // is copied at 1.00, its own size. When there is no
   // image, the copy cannot be made or the clipboard refuses it, the user is shown
   // "Could not copy image to clipboard" (warning icon). Returns success.
   bool CopyImage();

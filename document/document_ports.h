@@ -30,6 +30,11 @@ class DocumentView {
   // Size of the whole zoomed image in screen pixels (the copy's size).
   virtual int ContentWidth() const = 0;
   virtual int ContentHeight() const = 0;
+  // The view's zoom, or 0 when unknown (the copy is then the content size, picked). Below
+  // 1.00 (magnified) Copy takes the image at 1.00.
+  virtual double Zoom() const { return 0.0; }
+  // Whether the view draws its reductions by area averaging (Copy then does too).
+  virtual bool Smooth() const { return false; }
 };
 
 // Enabling of commands by identifier (command_ids.h).

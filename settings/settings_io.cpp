@@ -1,4 +1,4 @@
-// Reading and writing the six view settings through the registry.
+// Reading and writing the seven view settings through the registry.
 #include <array>
 #include <cstring>
 
@@ -54,6 +54,11 @@ bool SettingsReader::ReadScrollBars() {
   return bytes ? (*bytes)[0] != 0 : true;
 }
 
+bool SettingsReader::ReadSmooth() {
+  const auto bytes = ReadExact<kSmoothSize>(key_.get(), kSmoothName);
+  return bytes ? (*bytes)[0] != 0 : true;
+}
+
 std::string SettingsReader::ReadImage() {
   if (!key_) return {};
   std::vector<std::uint8_t> buffer(kMaxImageBytes);
@@ -91,6 +96,7 @@ ViewSettings ReadSettings(platform::Registry& registry, RestoreImage restore) {
       s.zoom = reader.ReadZoom();
     }
   }
+  s.smooth = reader.ReadSmooth();  // the newest value, read last
   return s;
 }
 
@@ -109,14 +115,16 @@ bool WriteSettings(platform::Registry& registry, const ViewSettings& settings) {
   std::memcpy(scroll.data(), x.data(), 4);
   std::memcpy(scroll.data() + 4, y.data(), 4);
   const auto zoom = EncodeDouble(settings.zoom);
+  const std::array<std::uint8_t, 1> smooth{static_cast<std::uint8_t>(settings.smooth)};
 
-  const std::array<ValueWrite, 6> writes{{
+  const std::array<ValueWrite, 7> writes{{
       {kTitleBarName, ValueType::Binary, AsBytes(titleBar)},
       {kScrollBarsName, ValueType::Binary, AsBytes(scrollBars)},
       {kFullName, ValueType::Binary, AsBytes(full)},
       {kImageName, ValueType::String, {image.data(), image.size()}},
       {kScrollName, ValueType::Binary, AsBytes(scroll)},
       {kZoomName, ValueType::Binary, AsBytes(zoom)},
+      {kSmoothName, ValueType::Binary, AsBytes(smooth)},
   }};
   return key->SetValues(writes) == RegStatus::Ok;
 }

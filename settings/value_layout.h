@@ -20,6 +20,7 @@ inline constexpr std::uint32_t kScrollBarsSize = 1;
 inline constexpr std::uint32_t kFullSize = 1;
 inline constexpr std::uint32_t kScrollSize = 8;
 inline constexpr std::uint32_t kZoomSize = 8;
+inline constexpr std::uint32_t kSmoothSize = 1;
 
 // Longest image path in UTF-16 units, terminator included: the system's path limit
 // (PATH_MAX, 4096 bytes), which no UTF-8 path of that many bytes can exceed in UTF-16 units.
@@ -27,8 +28,9 @@ inline constexpr std::size_t kMaxImagePathUnits = 4096;
 inline constexpr std::uint32_t kMaxImageBytes = kMaxImagePathUnits * 2;
 
 // Zooms outside this range are never written by the view (its zoom control moves in steps
-// of 0.01) and would overflow the view's 32-bit coordinate conversions; they are ignored.
-inline constexpr double kMinZoom = 0.01;
+// of 0.01 from 1.00 up and magnifies at most 16 times) and would overflow the view's 32-bit
+// coordinate conversions; they are ignored.
+inline constexpr double kMinZoom = 0.0625;
 inline constexpr double kMaxZoom = 10000.0;
 
 std::array<std::uint8_t, 4> EncodeInt32(std::int32_t value);

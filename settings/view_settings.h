@@ -1,6 +1,6 @@
 // The view settings that survive a restart: title bar, scroll bars, full screen, and the
 // last image with its zoom and scroll point. They live in the current user's registry hive
-// under "Software\WTL\Ridgeview" as six values:
+// under "Software\WTL\Ridgeview" as seven values:
 //
 //   name          type     size          bytes
 //   "TitleBar"    binary   4             int32 LE, 1 visible / 0 hidden
@@ -8,11 +8,13 @@
 //   "Full"        binary   1             1 full screen / 0 not
 //   "Image"       string   (chars+1)*2   UTF-16LE path with a zero terminator; empty = none
 //   "Scroll"      binary   8             int32 LE x, then int32 LE y
-//   "Zoom"        binary   8             IEEE-754 double, little-endian
+//   "Zoom"        binary   8             IEEE-754 double, little-endian; 0.0625 .. 10000
+//   "Smooth"      binary   1             1 reductions area-averaged / 0 picked ("Exact pixels")
 //
 // The frame reads them while it is created, in the order Full, TitleBar, ScrollBars, Image,
-// Scroll, Zoom (Scroll and Zoom only when Image is not empty), and writes all six when it
-// closes, in the order TitleBar, ScrollBars, Full, Image, Scroll, Zoom, as one transaction.
+// Scroll, Zoom (Scroll and Zoom only when Image is not empty), Smooth, and writes all seven
+// when it closes, in the order TitleBar, ScrollBars, Full, Image, Scroll, Zoom, Smooth, as one
+// transaction.
 // Missing or unusable values keep their defaults; a store that cannot be opened gives all
 // defaults and skips the write.
 #pragma once
@@ -31,6 +33,7 @@ inline constexpr char kFullName[] = "Full";
 inline constexpr char kImageName[] = "Image";
 inline constexpr char kScrollName[] = "Scroll";
 inline constexpr char kZoomName[] = "Zoom";
+inline constexpr char kSmoothName[] = "Smooth";
 
 // The image point shown at the view's top-left corner, in image pixels.
 struct ScrollPoint {
@@ -39,7 +42,7 @@ struct ScrollPoint {
   friend bool operator==(const ScrollPoint&, const ScrollPoint&) = default;
 };
 
-// The six values, holding their defaults when default-constructed.
+// The seven values, holding their defaults when default-constructed.
 struct ViewSettings {
   bool titleBar = true;       // "TitleBar"
   bool scrollBarsOn = true;   // "ScrollBars"
@@ -47,6 +50,7 @@ struct ViewSettings {
   std::string imagePath;      // "Image", UTF-8; empty when no file is open
   ScrollPoint scroll;         // "Scroll"
   double zoom = 1.0;          // "Zoom"
+  bool smooth = true;         // "Smooth"
   friend bool operator==(const ViewSettings&, const ViewSettings&) = default;
 };
 
@@ -69,6 +73,7 @@ class SettingsReader {
   bool ReadFull();        // default false
   bool ReadTitleBar();    // default true
   bool ReadScrollBars();  // default true
+  bool ReadSmooth();      // default true
 
   // The path as UTF-8, or empty. Used only when stored as a string or expandable string
   // (not expanded), of even size, ending in a zero unit with nothing but zero units after
@@ -89,8 +94,8 @@ enum class RestoreImage { Yes, No };
 // command line) "Image", "Scroll" and "Zoom" are not read and keep their defaults.
 ViewSettings ReadSettings(platform::Registry& registry, RestoreImage restore = RestoreImage::Yes);
 
-// Opens the key (creating it when missing) and stores all six values in one transaction,
-// so a crash leaves either the previous six or these six. Returns false when nothing was
+// Opens the key (creating it when missing) and stores all seven values in one transaction,
+// so a crash leaves either the previous values or these. Returns false when nothing was
 // stored; callers may ignore it. A path that is not valid UTF-8, holds a zero byte, or is
 // longer than kMaxImagePathUnits - 1 UTF-16 units is stored as the empty path.
 bool WriteSettings(platform::Registry& registry, const ViewSettings& settings);

@@ -46,6 +46,8 @@ class RecordingView : public DocumentView {
   const Image* Bitmap() const override { return bitmap.get(); }
   int ContentWidth() const override { return contentWidth; }
   int ContentHeight() const override { return contentHeight; }
+  double Zoom() const override { return zoom; }
+  bool Smooth() const override { return smooth; }
 
   // Frees the bitmap as the frame does on a low-memory notice, keeping the name.
   void Release() { bitmap.reset(); }
@@ -54,6 +56,8 @@ class RecordingView : public DocumentView {
   std::optional<std::string> displayName;
   int contentWidth = 0;
   int contentHeight = 0;
+  double zoom = 0.0;    // 0: unknown, the copy is picked at the content size
+  bool smooth = false;  // the view's reductions are area-averaged
   std::vector<SetImageCall> calls;
   int replaceCalls = 0;
 };

@@ -60,8 +60,8 @@ TEST(FrameCommands, ToolBarHasTheButtonsInOrderWithStatusTextsAsToolTips) {
   EXPECT_EQ(f.optionsButton()->popupMode(), QToolButton::InstantPopup);
   EXPECT_EQ(MenuTexts(f.optionsMenu()), (std::vector<std::string>{
                                             "Register", "|", "Full Screen", "ScrollBars",
-                                            "Title bar"}));
-  for (const char* checkable : {"Full Screen", "ScrollBars", "Title bar"}) {
+                                            "Title bar", "Exact pixels"}));
+  for (const char* checkable : {"Full Screen", "ScrollBars", "Title bar", "Exact pixels"}) {
     EXPECT_TRUE(MenuItem(f.optionsMenu(), checkable)->isCheckable()) << checkable;
   }
 
@@ -207,9 +207,9 @@ TEST(FrameCommands, ContextMenuHoldsBothGroupsAndOpensOnTheViewsRequest) {
   FrameHarness h;
   MainFrame& f = h.Start(testing::SamplePath());
   EXPECT_EQ(MenuTexts(f.contextMenu()),
-            (std::vector<std::string>{"Full Screen", "ScrollBars", "Title bar", "Properties",
-                                      "About Ridgeview", "|", "Open", "Save", "Close", "Copy",
-                                      "Paste"}));
+            (std::vector<std::string>{"Full Screen", "ScrollBars", "Title bar", "Exact pixels",
+                                      "Properties", "About Ridgeview", "|", "Open", "Save",
+                                      "Close", "Copy", "Paste"}));
   testing::ShowActive(f);
   emit f.view()->contextMenuRequested(f.view()->mapToGlobal(QPoint(100, 100)));
   EXPECT_TRUE(testing::WaitUntil([&] { return f.contextMenu()->isVisible(); }));

@@ -122,7 +122,7 @@ TEST_F(SettingsValues, ReadsComeInTheFramesOrder) {
   EXPECT_EQ(registry_.Journal(),
             (Journal{"create HKEY_CURRENT_USER\\Software\\WTL\\Ridgeview", "query Full",
                      "query TitleBar", "query ScrollBars", "query Image", "query Scroll",
-                     "query Zoom", "close"}));
+                     "query Zoom", "query Smooth", "close"}));
 
   // Without a stored image, "Scroll" and "Zoom" are not read.
   s.imagePath.clear();
@@ -131,20 +131,21 @@ TEST_F(SettingsValues, ReadsComeInTheFramesOrder) {
   ReadSettings(registry_);
   EXPECT_EQ(registry_.Journal(),
             (Journal{"create HKEY_CURRENT_USER\\Software\\WTL\\Ridgeview", "query Full",
-                     "query TitleBar", "query ScrollBars", "query Image", "close"}));
+                     "query TitleBar", "query ScrollBars", "query Image", "query Smooth",
+                     "close"}));
 
   registry_.ClearJournal();
   ReadSettings(registry_, RestoreImage::No);
   EXPECT_EQ(registry_.Journal(),
             (Journal{"create HKEY_CURRENT_USER\\Software\\WTL\\Ridgeview", "query Full",
-                     "query TitleBar", "query ScrollBars", "close"}));
+                     "query TitleBar", "query ScrollBars", "query Smooth", "close"}));
 }
 
-TEST_F(SettingsValues, AllSixAreWrittenInOrderAsOneTransaction) {
+TEST_F(SettingsValues, AllSevenAreWrittenInOrderAsOneTransaction) {
   ASSERT_TRUE(WriteSettings(registry_, ViewSettings{}));
   EXPECT_EQ(registry_.Journal(),
             (Journal{"create HKEY_CURRENT_USER\\Software\\WTL\\Ridgeview",
-                     "write TitleBar,ScrollBars,Full,Image,Scroll,Zoom", "close"}));
+                     "write TitleBar,ScrollBars,Full,Image,Scroll,Zoom,Smooth", "close"}));
 }
 
 TEST_F(SettingsValues, BrokenStoreGivesDefaultsAndSkipsTheWrite) {
@@ -194,7 +195,7 @@ TEST_F(SettingsValues, UnusableZoomsGiveOne) {
   const double inf = std::numeric_limits<double>::infinity();
   const std::pair<double, double> cases[] = {
       {2.5, 2.5},   {0.0, 1.0},    {-0.0, 1.0},     {-2.5, 1.0},   {nan, 1.0},
-      {inf, 1.0},   {-inf, 1.0},   {1e-300, 1.0},   {0.009, 1.0},  {0.01, 0.01},
+      {inf, 1.0},   {-inf, 1.0},   {1e-300, 1.0},   {0.009, 1.0},  {0.01, 1.0},   {0.0625, 0.0625}, {0.06, 1.0}, {0.25, 0.25},
       {10000, 10000}, {10000.5, 1.0}, {1e300, 1.0}, {4.9e-324, 1.0}};
   for (const auto& [stored, expected] : cases) {
     const auto bytes = EncodeDouble(stored);
