@@ -24,6 +24,7 @@
 #include "document/pixel_convert.h"
 
 namespace ridgeview::document {
+#include "document/image_file_type.h"
 
 namespace {
 
@@ -85,18 +86,6 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t limit, std::vector
   }
   bytes.resize(done);
   return ReadStatus::kOk;
-}
-
-enum class Branch { kNone, kWsq, kBmp, kPicture };
-
-Branch ChooseBranch(const std::string& path) {
-  // Order matters: the first substring found anywhere in the path decides.
-  if (path.find(".wsq") != std::string::npos) return Branch::kWsq;
-  if (path.find(".bmp") != std::string::npos) return Branch::kBmp;
-  if (path.find(".jpg") != std::string::npos) return Branch::kPicture;
-  if (path.find(".png") != std::string::npos) return Branch::kPicture;
-  if (path.find(".gif") != std::string::npos) return Branch::kPicture;
-  return Branch::kNone;
 }
 
 }  // namespace
@@ -178,17 +167,19 @@ std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
 std::unique_ptr<Image> Document::LoadImageFile(const std::string& path) {
   wsqOrigin_ = false;
   std::unique_ptr<Image> image;
-  switch (ChooseBranch(path)) {
-    case Branch::kWsq:
+  switch (ImageFileTypeOf(path)) {
+    case ImageFileType::kWsq:
       image = LoadWsqFile(path);
       break;
-    case Branch::kBmp:
+    case ImageFileType::kBmp:
       image = Own(LoadBmpFile(path));
       break;
-    case Branch::kPicture:
+    case ImageFileType::kJpeg:
+    case ImageFileType::kPng:
+    case ImageFileType::kGif:
       image = Own(pictures_.Load(path));
       break;
-    case Branch::kNone:
+    case ImageFileType::kUnknown:
       break;
   }
   if (!image) {

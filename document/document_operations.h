@@ -62,21 +62,22 @@ class Document {
   Document(const Document&) = delete;
   Document& operator=(const Document&) = delete;
 
-  // Reads the image file at `path`. The type is chosen by searching the whole path,
-  // case-sensitively, for ".wsq", ".bmp", ".jpg", ".png", ".gif" in that order; the first one
-  // found anywhere decides (so "a.wsq.bmp" is read as WSQ and "photo.JPG" is not read):
-  //   .wsq  the whole file is read and decoded by wsq_decode_mem, then made a 24-bit gray
+  // Reads the image file at `path`. The decoder is chosen by the file's first bytes (WSQ,
+  // BMP, JPEG, PNG, GIF; see image_file_type.h), and only when they match none by the
+  // extension of the file name in any letter case, so "IMG_0001.JPG" is read as JPEG and a
+  // WSQ file is read as WSQ whatever its name:
+  //   WSQ   the whole file is read and decoded by wsq_decode_mem, then made a 24-bit gray
   //         image (GrayToImage); `wsqOrigin` is set when this succeeds;
-  //   .bmp  the bitmap file reader (LoadBmpFile), keeping the file's own depth;
-  //   .jpg, .png, .gif  the PictureLoader.
+  //   BMP   the bitmap file reader (LoadBmpFile), keeping the file's own depth;
+  //   JPEG, PNG, GIF  the PictureLoader.
   // `wsqOrigin` is cleared first and stays clear on failure. On failure the user is shown
   // "Cannot load image from: " + path (error icon), preceded for the WSQ branch by
   // "Error: malloc for buffer failed" when the file's bytes cannot be held (including a file
   // larger than the codec's memory budget) and by "Error: pixel_data malloc for buffer
   // failed" when the decoded pixels cannot be made an image. A missing file, a folder, an
-  // unreadable or undecodable file, an image that breaks the model's invariants and a path
-  // matching none of the five give only the second message. Returns the image, or null.
-  // The document itself (path, view, commands) is not changed.
+  // unreadable or undecodable file, an image that breaks the model's invariants and a file
+  // that is an image neither by content nor by name give only the second message. Returns
+  // the image, or null. The document itself (path, view, commands) is not changed.
   std::unique_ptr<Image> LoadImageFile(const std::string& path);
 
   // Opens `path` and shows it at `zoom` with the image point (x, y) at the view's top-left
