@@ -1,5 +1,6 @@
-// Loading: the file-type choice, the WSQ branch, and the operations that install a loaded
-// image in the document (open, clear, reload).
+// Loading: the choice of decoder by the file's content, the WSQ branch, the operations that
+// install a loaded image in the document (open, clear, reload) and the steps through its
+// folder.
 #include "document/document_operations.h"
 
 #include <fcntl.h>
@@ -9,10 +10,12 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <mutex>
 #include <new>
 #include <optional>
 #include <span>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -21,10 +24,10 @@
 #include "document/bmp_file.h"
 #include "document/codec_budget.h"
 #include "document/command_ids.h"
+#include "document/image_file_type.h"
 #include "document/pixel_convert.h"
 
 namespace ridgeview::document {
-#include "document/image_file_type.h"
 
 namespace {
 
@@ -189,6 +192,10 @@ std::unique_ptr<Image> Document::LoadImageFile(const std::string& path) {
 }
 
 bool Document::OpenImageFile(const std::string& path, double zoom, int x, int y) {
+  if (!path.empty()) {
+    folderWalk_.SetPosition(path);
+    NoteFolderOf(path);
+  }
   std::unique_ptr<Image> image = path.empty() ? nullptr : LoadImageFile(path);
   const bool loaded = image != nullptr;
   if (loaded) {
@@ -199,6 +206,22 @@ bool Document::OpenImageFile(const std::string& path, double zoom, int x, int y)
     ClearImage();
   }
   return loaded;
+}
+
+bool Document::OpenNeighbourImage(FolderStep step) {
+  const std::optional<std::string> next = folderWalk_.Neighbour(step);
+  return next && OpenImageFile(*next, 1.0, -1, -1);
+}
+
+void Document::CloseImage() {
+  ClearImage();
+  folderWalk_.Forget();
+}
+
+void Document::NoteFolderOf(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  lastFolder_ = (ec ? std::filesystem::path(path) : absolute).parent_path().string();
 }
 
 void Document::ClearImage() {

@@ -91,3 +91,4 @@ bool Document::PasteImage() {
 }
 
 }  // namespace ridgeview::document
+  folderWalk_.Forget();  // a pasted image has no place in a folder

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "document/document_ports.h"
+#include "document/folder_walk.h"
 #include "document/image.h"
 
 namespace ridgeview::document {
@@ -84,11 +85,23 @@ class Document {
   // corner, (-1, -1) centring it. On success `imagePath` becomes path and the view shows the
   // image under DisplayNameForPath(path); on failure the document is cleared (ClearImage).
   // An empty path fails without a message. Enables Zoom Track, Save, Copy and Properties on
-  // success and disables them on failure. Returns success.
+  // success and disables them on failure. A non-empty path, opened or not, becomes the
+  // position in its folder (OpenNeighbourImage) and its folder the last folder used.
+  // Opens the next (or previous) image of the folder of the last file opened, as Open does
+  // (zoom 1.0, centred); see FolderWalk for the order and what counts as an image. A file
+  // that fails to open shows its messages and becomes the position, so the next step goes
+  // past it. At either end of the folder, and with no position (nothing opened yet, or
+  // after CloseImage or a paste), nothing happens. Returns true when an image was opened.
+  bool OpenNeighbourImage(FolderStep step);
+
+  // Returns success.
   bool OpenImageFile(const std::string& path, double zoom, int x, int y);
 
   // Empties the document: no path, not from WSQ, the view shows no image at zoom 1.0,
   // centred, and the four image commands (Zoom Track, Save, Copy, Properties) are disabled:
+  // The Close command: ClearImage, and the folder position is forgotten.
+  void CloseImage();
+
   // with nothing shown they could only fail.
   void ClearImage();
 
@@ -129,6 +142,11 @@ class Document {
   const std::string& imagePath() const { return imagePath_; }
   bool wsqOrigin() const { return wsqOrigin_; }
 
+  // Where the last file was opened from or saved to (absolute), or what SetLastFolder set;
+  // the open and save dialogs start there. Empty before any.
+  const std::string& lastFolder() const { return lastFolder_; }
+  void SetLastFolder(std::string folder) { lastFolder_ = std::move(folder); }
+  const FolderWalk& folderWalk() const { return folderWalk_; }
  private:
   // The image moved to the heap when there is one and it passes IsValidImage, else null.
   static std::unique_ptr<Image> Own(std::optional<Image> image);
@@ -136,6 +154,8 @@ class Document {
   void EnableImageCommands(bool enabled);
   void ShowError(const std::string& text);
 
+  // Makes the folder of `path` (absolute) the last folder used.
+  void NoteFolderOf(const std::string& path);
   DocumentView& view_;
   CommandStates& commands_;
   MessageService& messages_;
@@ -144,5 +164,7 @@ class Document {
   std::string imagePath_;
   bool wsqOrigin_ = false;
 };
+  std::string lastFolder_;
+  FolderWalk folderWalk_;
 
 }  // namespace ridgeview::document
