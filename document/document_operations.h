@@ -19,6 +19,7 @@
 #include "document/document_ports.h"
 #include "document/folder_walk.h"
 #include "document/image.h"
+#include "document/save_format.h"
 
 namespace ridgeview::document {
 
@@ -43,10 +44,6 @@ inline constexpr const char* kPastedName = "pasted";
 inline constexpr float kSaveBitRate = 0.75f;
 inline constexpr int kSaveDepth = 8;
 inline constexpr int kSavePpi = 500;
-
-// 1-based positions of the save dialog's filter entries.
-inline constexpr int kSaveFilterWsq = 1;
-inline constexpr int kSaveFilterBmp = 2;
 
 // The name shown for the file at `path`: the part after the last '/' (the whole path without
 // one), up to but not including its last '.'; empty when that part has no '.'.
@@ -87,6 +84,9 @@ class Document {
   // An empty path fails without a message. Enables Zoom Track, Save, Copy and Properties on
   // success and disables them on failure. A non-empty path, opened or not, becomes the
   // position in its folder (OpenNeighbourImage) and its folder the last folder used.
+  // Returns success.
+  bool OpenImageFile(const std::string& path, double zoom, int x, int y);
+
   // Opens the next (or previous) image of the folder of the last file opened, as Open does
   // (zoom 1.0, centred); see FolderWalk for the order and what counts as an image. A file
   // that fails to open shows its messages and becomes the position, so the next step goes
@@ -94,16 +94,13 @@ class Document {
   // after CloseImage or a paste), nothing happens. Returns true when an image was opened.
   bool OpenNeighbourImage(FolderStep step);
 
-  // Returns success.
-  bool OpenImageFile(const std::string& path, double zoom, int x, int y);
-
   // Empties the document: no path, not from WSQ, the view shows no image at zoom 1.0,
   // centred, and the four image commands (Zoom Track, Save, Copy, Properties) are disabled:
-  // The Close command: ClearImage, and the folder position is forgotten.
-  void CloseImage();
-
   // with nothing shown they could only fail.
   void ClearImage();
+
+  // The Close command: ClearImage, and the folder position is forgotten.
+  void CloseImage();
 
   // Loads `imagePath` again after the frame released the view's bitmap for memory, and puts
   // the result in place of the released bitmap, keeping the shown name, zoom and offset. When
@@ -112,18 +109,22 @@ class Document {
   // commands are disabled.
   void ReloadImage();
 
-  // Saves the image the view shows to `path` exactly as given (no extension is added), in the
-  // format of save-filter position `filterIndex`: 1 WSQ (the image rendered to 24 bits,
-  // reduced to gray (blue + green + red) div 3, encoded at bit rate 0.75, depth 8, 500 ppi,
-  // with an empty comment), 2 a 24-bit top-row-first bitmap file (WriteBmpFile). The file is
-  // replaced atomically: on any failure it keeps its previous contents or stays absent.
-  // Messages (error icon): "Error: hDIB == NULL" when the image cannot be rendered,
+  // Saves the image the view shows to `path` exactly as given (no extension is added; the
+  // save dialog adds the filter's one to a name without a known extension). The format is the
+  // name's when its extension is ".wsq", ".bmp" or ".png" in any letter case, else that of
+  // save-filter position `filterIndex` (SaveFormatFor):
+  //   WSQ  the image rendered to 24 bits, reduced to gray (blue + green + red) div 3, encoded
+  //        at bit rate 0.75, depth 8, 500 ppi, with an empty comment;
+  //   BMP  a 24-bit top-row-first bitmap file (WriteBmpFile);
+  //   PNG  8-bit gray when every pixel is gray, else 24-bit colour (Rgb24ToPngFile).
+  // The file is replaced atomically: on any failure it keeps its previous contents or stays
+  // absent. Messages (error icon): "Error: hDIB == NULL" when the image cannot be rendered,
   // "Error: pixel_data == NULL" when the render holds no pixels, "Error: malloc for
   // input_data_stream buffer failed" when the gray buffer cannot be made, and
   // "Cannot save image to: " + path when the file cannot be written or the encoder fails (an
-  // image too small for the WSQ format, for one). With no image shown, or a
-  // filter position other than 1 and 2, nothing happens. Returns true when the file was
-  // written.
+  // image too small for the WSQ format, for one). With no image shown, or a filter position
+  // other than 1, 2 and 3, nothing happens. On success the path's folder becomes the last
+  // folder used. Returns true when the file was written.
   bool SaveImage(const std::string& path, int filterIndex);
 
   // Puts the image as the view shows it (its content size) on the clipboard: a 16-bit
@@ -141,21 +142,21 @@ class Document {
 
   const std::string& imagePath() const { return imagePath_; }
   bool wsqOrigin() const { return wsqOrigin_; }
-
   // Where the last file was opened from or saved to (absolute), or what SetLastFolder set;
   // the open and save dialogs start there. Empty before any.
   const std::string& lastFolder() const { return lastFolder_; }
   void SetLastFolder(std::string folder) { lastFolder_ = std::move(folder); }
   const FolderWalk& folderWalk() const { return folderWalk_; }
+
  private:
   // The image moved to the heap when there is one and it passes IsValidImage, else null.
   static std::unique_ptr<Image> Own(std::optional<Image> image);
   std::unique_ptr<Image> LoadWsqFile(const std::string& path);
   void EnableImageCommands(bool enabled);
   void ShowError(const std::string& text);
-
   // Makes the folder of `path` (absolute) the last folder used.
   void NoteFolderOf(const std::string& path);
+
   DocumentView& view_;
   CommandStates& commands_;
   MessageService& messages_;
@@ -163,8 +164,8 @@ class Document {
   ClipboardService& clipboard_;
   std::string imagePath_;
   bool wsqOrigin_ = false;
-};
   std::string lastFolder_;
   FolderWalk folderWalk_;
+};
 
 }  // namespace ridgeview::document
