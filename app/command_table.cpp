@@ -23,6 +23,9 @@ constexpr CommandInfo kCommands[] = {
     {cmd::kCopy, "Copy", "Copy the zoomed image to the clipboard", {"Ctrl+C", "Ctrl+Ins", ""}},
     {cmd::kPaste, "Paste", "View image in device clipboard", {"Ctrl+V", "Shift+Ins", ""}},
     {cmd::kZoomTrack, "Zoom Track", "Zoom in and out", {"", "", ""}},
+    {cmd::kNextImage, "", "View the next image of the folder\nNext Image", {"Space", "", ""}},
+    {cmd::kPreviousImage, "", "View the previous image of the folder\nPrevious Image",
+     {"Backspace", "", ""}},
     {cmd::kExit, "", "Quit the application; prompts to save documents\nExit", {"Ctrl+Q", "", ""}},
 };
 

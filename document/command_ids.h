@@ -17,5 +17,7 @@ inline constexpr int kScrollBars = 32802;  // "ScrollBars"
 inline constexpr int kRegister = 32807;    // "Register"
 inline constexpr int kProperties = 32774;  // "Properties"
 inline constexpr int kZoomTrack = 32773;   // "Zoom Track": hosts the zoom slider
+inline constexpr int kNextImage = 32850;   // no menu item; Space
+inline constexpr int kPreviousImage = 32851;  // no menu item; Backspace
 
 }  // namespace ridgeview::document::command
