@@ -70,7 +70,7 @@ TEST(FrameCommands, ToolBarHasTheButtonsInOrderWithStatusTextsAsToolTips) {
       {cmd::kSave, "Save the current image"},
       {cmd::kProperties, "Image, file and view informations"},
       {cmd::kCopy, "Copy the zoomed image to the clipboard"},
-      {cmd::kPaste, "View image in device clipboard"},
+      {cmd::kPaste, "View image in clipboard"},
       {cmd::kAbout, "Ridgeview information"}};
   for (const auto& [id, tip] : tips) {
     ASSERT_NE(f.button(id), nullptr) << id;
