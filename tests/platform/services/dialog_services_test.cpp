@@ -83,7 +83,9 @@ TEST(QtFileDialogService, SaveCompletesANameWithoutAKnownExtension) {
   QTemporaryDir dir;
   bool confirmsItself = true;
   QString suffix;
+  QString started;
   WhenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+    started = dialog->directory().absolutePath();
     EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
     EXPECT_EQ(dialog->nameFilters(), SaveDialogFilters());
     EXPECT_EQ(dialog->selectedNameFilter(), SaveDialogFilters().first());
@@ -94,7 +96,9 @@ TEST(QtFileDialogService, SaveCompletesANameWithoutAKnownExtension) {
     suffix = dialog->defaultSuffix();
     TypeAndAccept(dialog, dir.filePath("scan"));
   });
-  auto choice = QtFileDialogService().GetSaveFileName({});
+  // A folder that is gone: the dialog starts in its nearest existing parent.
+  auto choice = QtFileDialogService().GetSaveFileName(dir.filePath("gone/deeper").toStdString());
+  EXPECT_EQ(started, dir.path());
   ASSERT_TRUE(choice);
   EXPECT_EQ(choice->path, dir.filePath("scan.png").toStdString());
   EXPECT_EQ(choice->filterIndex, 3);
@@ -212,27 +216,13 @@ TEST(QtFileDialogService, OpenStartsInTheFolderAndMatchesExtensionsInAnyCase) {
   EXPECT_EQ(listed, (QStringList{"IMG_0001.JPG", "PRINT.WSQ", "b.Png", "scan.jpeg"}));
 }
 
-TEST(StartFolder, TheNearestExistingFolder) {
+TEST(StartFolder, TheNearestExistingFolderOrNone) {
   QTemporaryDir dir;
-  EXPECT_EQ(StartFolder(dir.path().toStdString()), dir.path());
-  EXPECT_EQ(StartFolder(dir.filePath("gone/deeper").toStdString()), dir.path());
-  EXPECT_EQ(StartFolder(""), "");
-  EXPECT_EQ(StartFolder("relative/folder"), "");
-  // A file is not a folder: its folder is taken.
   QFile file(dir.filePath("f.wsq"));
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  EXPECT_EQ(StartFolder(dir.filePath("f.wsq").toStdString()), dir.path());
-}
-
-TEST(QtFileDialogService, SaveStartsInTheFolderGiven) {
-  QTemporaryDir dir;
-  QString started;
-  WhenModalShown<QFileDialog>([&](QFileDialog* dialog) {
-    started = dialog->directory().absolutePath();
-    dialog->reject();
-  });
-  EXPECT_FALSE(QtFileDialogService().GetSaveFileName(dir.filePath("missing").toStdString()));
-  EXPECT_EQ(started, dir.path());
+  EXPECT_EQ(StartFolder(dir.filePath("f.wsq").toStdString()), dir.path());  // a file's folder
+  EXPECT_EQ(StartFolder(""), "");
+  EXPECT_EQ(StartFolder("relative/folder"), "");
 }
 
 }  // namespace
