@@ -212,7 +212,13 @@ bool MainFrame::FrameCommand(int id) {
     case cmd::kClose:
       // "Stop viewing current image": the document empties itself and disables the commands
       // that need an image.
-      document_->ClearImage();
+      document_->CloseImage();
+      return true;
+    case cmd::kNextImage:
+      document_->OpenNeighbourImage(document::FolderStep::kNext);
+      return true;
+    case cmd::kPreviousImage:
+      document_->OpenNeighbourImage(document::FolderStep::kPrevious);
       return true;
     case cmd::kPaste:
       document_->PasteImage();
@@ -246,17 +252,19 @@ void MainFrame::RunModal(const std::function<void(QWidget*)>& dialog) {
 
 void MainFrame::OnOpen() {
   std::optional<std::string> path;
-  RunModal([this, &path](QWidget*) { path = services_.fileDialogs->GetOpenFileName(); });
+  const std::string folder = document_->lastFolder();
+  RunModal([this, &path, &folder](QWidget*) {
+    path = services_.fileDialogs->GetOpenFileName(folder);
+  });
   if (path) OpenImageFile(*path, 1.0, -1, -1);
 }
 
 void MainFrame::OnSave() {
   // The save dialog leaves full screen as it is.
   const std::optional<document::FileDialogService::SaveChoice> choice =
-      services_.fileDialogs->GetSaveFileName();
+      services_.fileDialogs->GetSaveFileName(document_->lastFolder());
   if (choice) document_->SaveImage(choice->path, choice->filterIndex);
 }
-
 
 void MainFrame::ShowProperties(QWidget* owner) {
   ShowPropertiesSheet(owner, *document_, *view_);

@@ -22,5 +22,7 @@ inline constexpr int kZoomIn = 32841;      // no menu item; Ctrl + Plus: one mag
 inline constexpr int kZoomOut = 32842;     // no menu item; Ctrl + Minus: one reducing step
 inline constexpr int kZoomOne = 32843;     // no menu item; Ctrl + 0: zoom 1.00
 inline constexpr int kZoomFit = 32844;     // no menu item; Ctrl + 9: fit the image
+inline constexpr int kNextImage = 32850;   // no menu item; Space
+inline constexpr int kPreviousImage = 32851;  // no menu item; Backspace
 
 }  // namespace ridgeview::document::command

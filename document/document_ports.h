@@ -76,18 +76,20 @@ class ClipboardService {
 };
 
 // The platform's open-file and save-file dialogs, owned by the active window. Their filters
-// are fixed (the open dialog's image filter; the save dialog's WSQ and BMP entries).
+// are fixed (the open dialog's image filters; the save dialog's WSQ, BMP and PNG entries).
+// Both start in `folder` (the last folder used; empty for the dialog's own choice).
 class FileDialogService {
  public:
   virtual ~FileDialogService() = default;
   // The chosen path, or none when cancelled.
-  virtual std::optional<std::string> GetOpenFileName() = 0;
+  virtual std::optional<std::string> GetOpenFileName(const std::string& folder) = 0;
   struct SaveChoice {
-    std::string path;     // exactly as the dialog returns it
-    int filterIndex = 1;  // 1-based position of the chosen filter entry: 1 WSQ, 2 BMP
+    std::string path;     // the file to write, with the extension the dialog settled on
+    int filterIndex = 1;  // 1-based position of the chosen filter entry: 1 WSQ, 2 BMP, 3 PNG
   };
-  // Prompts before overwriting an existing file; none when cancelled.
-  virtual std::optional<SaveChoice> GetSaveFileName() = 0;
+  // A name typed without a known extension gets the chosen filter's one (SaveTargetPath),
+  // before the dialog asks whether to replace an existing file; none when cancelled.
+  virtual std::optional<SaveChoice> GetSaveFileName(const std::string& folder) = 0;
 };
 
 }  // namespace ridgeview::document

@@ -107,15 +107,18 @@ class ScriptedPictureLoader : public PictureLoader {
   std::vector<std::string> paths;
 };
 
-// File dialogs answering from queues; an empty queue answers as if cancelled.
+// File dialogs answering from queues (an empty queue answers as if cancelled) and noting the
+// folder each was asked to start in.
 class ScriptedFileDialogs : public FileDialogService {
  public:
-  std::optional<std::string> GetOpenFileName() override {
+  std::optional<std::string> GetOpenFileName(const std::string& folder) override {
     ++openCalls;
+    folders.push_back(folder);
     return Next(openAnswers);
   }
-  std::optional<SaveChoice> GetSaveFileName() override {
+  std::optional<SaveChoice> GetSaveFileName(const std::string& folder) override {
     ++saveCalls;
+    folders.push_back(folder);
     return Next(saveAnswers);
   }
 
@@ -123,6 +126,7 @@ class ScriptedFileDialogs : public FileDialogService {
   std::deque<std::optional<SaveChoice>> saveAnswers;
   int openCalls = 0;
   int saveCalls = 0;
+  std::vector<std::string> folders;  // the start folder of every call, in order
 
  private:
   template <class T>

@@ -70,7 +70,7 @@ TEST(FrameCommands, ToolBarHasTheButtonsInOrderWithStatusTextsAsToolTips) {
       {cmd::kSave, "Save the current image"},
       {cmd::kProperties, "Image, file and view informations"},
       {cmd::kCopy, "Copy the zoomed image to the clipboard"},
-      {cmd::kPaste, "View image in device clipboard"},
+      {cmd::kPaste, "View image in clipboard"},
       {cmd::kAbout, "Ridgeview information"}};
   for (const auto& [id, tip] : tips) {
     ASSERT_NE(f.button(id), nullptr) << id;
@@ -96,7 +96,10 @@ TEST(FrameCommands, KeysAreWindowWideShortcuts) {
   EXPECT_EQ(keys(cmd::kPaste), "Ctrl+V Shift+Ins");
   EXPECT_EQ(keys(cmd::kExit), "Ctrl+Q");
   EXPECT_EQ(keys(cmd::kFullScreen), "Return F11");
-  for (int id : {cmd::kOpen, cmd::kCopy, cmd::kFullScreen, cmd::kExit}) {
+  EXPECT_EQ(keys(cmd::kNextImage), "Space");
+  EXPECT_EQ(keys(cmd::kPreviousImage), "Backspace");
+  for (int id : {cmd::kOpen, cmd::kCopy, cmd::kFullScreen, cmd::kExit, cmd::kNextImage,
+                 cmd::kPreviousImage}) {
     EXPECT_EQ(f.action(id)->shortcutContext(), Qt::WindowShortcut);
     EXPECT_TRUE(f.actions().contains(f.action(id))) << "keys must not depend on the tool bar";
   }

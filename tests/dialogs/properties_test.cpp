@@ -106,6 +106,20 @@ TEST(PropertiesSheet, OtherFilesMissingFilesAndReadOnlyFiles) {
   EXPECT_EQ(missing.Value("File", control::kCreated), "");
 }
 
+TEST(PropertiesValues, TheTypeOfAFileFollowsItsContent) {
+  testing::ScratchDesktop scratch;
+  const std::string wsqNamedJpg = scratch.Root() + "/photo.jpg";
+  WriteFile(wsqNamedJpg, std::string("\xFF\xA0\xFF\xA8", 4));
+  EXPECT_EQ(FileTypeText(wsqNamedJpg, "JPEG image"), "WSQ Image");
+  const std::string jpegNamedWsq = scratch.Root() + "/scan.wsq";
+  WriteFile(jpegNamedWsq, std::string("\xFF\xD8\xFF\xE0", 4));
+  EXPECT_EQ(FileTypeText(jpegNamedWsq, "JPEG image"), "JPEG image");
+  // Content that tells nothing: the name decides.
+  const std::string upper = scratch.Root() + "/PRINT_0001.WSQ";
+  WriteFile(upper, "????");
+  EXPECT_EQ(FileTypeText(upper, "Other"), "WSQ Image");
+}
+
 TEST(PropertiesSheet, APastedImageHasNoFilePage) {
   const document::Image image = Gray(8, 8, 1);
   ShownSheet sheet({"", "pasted", &image, false, {8, 8}, 1.0, {8, 8}, {}, {8, 8}});
@@ -183,8 +197,9 @@ TEST(PropertiesValues, ColourCountsAndHeaderTexts) {
 }
 
 TEST(PropertiesValues, FileTextsAndSizes) {
-  EXPECT_EQ(FileTypeText("/a/b.wsq.bak", "Backup"), "WSQ Image");
-  EXPECT_EQ(FileTypeText("/a/b.WSQ", "Other"), "Other");
+  // A missing file: its name's last extension decides, in any case.
+  EXPECT_EQ(FileTypeText("/a/b.wsq.bak", "Backup"), "Backup");
+  EXPECT_EQ(FileTypeText("/a/b.WSQ", "Other"), "WSQ Image");
   EXPECT_EQ(LocationText("/scan.wsq"), "");
   EXPECT_EQ(NameText("scan.wsq"), "scan.wsq");
   FileFacts facts;
