@@ -3,6 +3,8 @@
 // folder.
 #include "document/document_operations.h"
 
+#include "base/timing.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -203,11 +205,14 @@ bool Document::OpenImageFile(const std::string& path, double zoom, int x, int y)
     folderWalk_.SetPosition(path);
     NoteFolderOf(path);
   }
+  base::ReportTiming("loading starts");
   std::unique_ptr<Image> image = path.empty() ? nullptr : LoadImageFile(path);
   const bool loaded = image != nullptr;
   if (loaded) {
+    base::ReportTiming("image loaded");
     imagePath_ = path;
     view_.SetImage(std::move(image), DisplayNameForPath(path), zoom, x, y);
+    base::ReportTiming("image handed to the view");
     EnableImageCommands(true);
   } else {
     ClearImage();

@@ -6,8 +6,6 @@
 #include <cstring>
 #include <limits>
 
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace ridgeview::codec {
 namespace {
@@ -58,55 +56,20 @@ static_assert(sizeof(BlockHeader) == 16);
 
 BlockHeader* header_of(void* p) { return static_cast<BlockHeader*>(p) - 1; }
 
-// Blocks of at least this many bytes get a mapping of their own, aligned to and advised for
-// huge pages where the system offers them: a large image's arrays then fault in 2 MiB at a
-// time instead of 4 KiB, which on some machines (virtual ones above all) is most of the
-// time a decode takes. Builds with AddressSanitizer keep every block in its heap, where it
-// watches the edges.
-#if defined(__SANITIZE_ADDRESS__)
-#define RIDGEVIEW_CODEC_OWN_MAPPINGS 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
-#define RIDGEVIEW_CODEC_OWN_MAPPINGS 0
-#endif
-#endif
-#ifndef RIDGEVIEW_CODEC_OWN_MAPPINGS
-#define RIDGEVIEW_CODEC_OWN_MAPPINGS 1
-#endif
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
-constexpr std::size_t kOwnMappingMinBytes = kHugePage;
-
-// A fresh mapping for a large block (zero-filled, as every fresh mapping is), or null.
-BlockHeader* map_block(std::size_t total) {
-  const long page_size = sysconf(_SC_PAGESIZE);
-  const std::size_t page = page_size > 0 ? static_cast<std::size_t>(page_size) : 4096;
-  if (total > std::numeric_limits<std::size_t>::max() - kHugePage - page) return nullptr;
-  const std::size_t length = (total + page - 1) / page * page;
-  // Map a huge page more than needed, then give back what lies before the first huge-page
-  // boundary and after the block.
-  const std::size_t span = length + kHugePage;
-  void* raw = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (raw == MAP_FAILED) return nullptr;
-  const auto start = reinterpret_cast<std::uintptr_t>(raw);
-  const std::uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
-  if (aligned > start) munmap(raw, aligned - start);
-  const std::uintptr_t end = start + span;
-  if (end > aligned + length) munmap(reinterpret_cast<void*>(aligned + length), end - aligned - length);
-  void* block = reinterpret_cast<void*>(aligned);
-  madvise(block, length, MADV_HUGEPAGE);  // only advice: without huge pages it still works
-  auto* header = static_cast<BlockHeader*>(block);
-  header->mapped = length;
-  return header;
-}
+// Where large blocks come from, when the program says (codec_set_block_source).
+std::atomic<const CodecBlockSource*> g_source{nullptr};
 
 void* raw_allocate(std::size_t bytes, bool zero) {
   if (bytes > std::numeric_limits<std::size_t>::max() - sizeof(BlockHeader)) return nullptr;
-  if (RIDGEVIEW_CODEC_OWN_MAPPINGS && bytes >= kOwnMappingMinBytes) {
-    if (BlockHeader* header = map_block(sizeof(BlockHeader) + bytes)) {
+  const CodecBlockSource* source = g_source.load(std::memory_order_acquire);
+  if (source != nullptr && bytes >= source->min_bytes) {
+    const std::size_t total = sizeof(BlockHeader) + bytes;
+    if (auto* header = static_cast<BlockHeader*>(source->allocate(total))) {
       header->capacity = bytes;
+      header->mapped = total;
       return header + 1;
     }
-    // No mapping to be had: the heap may still have room.
+    // The source has none to give: the heap may still have room.
   }
   void* block = zero ? std::calloc(1, sizeof(BlockHeader) + bytes)
                      : std::malloc(sizeof(BlockHeader) + bytes);
@@ -120,7 +83,8 @@ void* raw_allocate(std::size_t bytes, bool zero) {
 void raw_free(void* p) {
   BlockHeader* header = header_of(p);
   if (header->mapped != 0) {
-    munmap(header, header->mapped);
+    // Only a source that was set hands out such blocks, and a source stays for good.
+    g_source.load(std::memory_order_acquire)->release(header, header->mapped);
   } else {
     std::free(header);
   }
@@ -267,6 +231,12 @@ void codec_free(void* p) {
 }
 
 void codec_release_cached_memory() { t_cache.release(); }
+
+void codec_set_block_source(const CodecBlockSource* source) {
+  // Once set it stays: blocks it handed out are given back to it whenever they are freed.
+  const CodecBlockSource* none = nullptr;
+  g_source.compare_exchange_strong(none, source, std::memory_order_acq_rel);
+}
 
 std::size_t codec_memory_budget() { return g_budget.load(std::memory_order_relaxed); }
 void codec_set_memory_budget(std::size_t bytes) { g_budget.store(bytes, std::memory_order_relaxed); }

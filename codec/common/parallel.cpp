@@ -1,8 +1,5 @@
 #include "codec/common/parallel.h"
 
-#include <sched.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -14,15 +11,15 @@
 namespace ridgeview::codec {
 namespace {
 
-int processors_available() {
-  cpu_set_t set;
-  CPU_ZERO(&set);
-  if (sched_getaffinity(0, sizeof set, &set) == 0) {
-    const int n = CPU_COUNT(&set);
-    if (n > 0) return n;
-  }
+// Threads for calls that ask for "all": what the program said (codec_set_default_threads),
+// else what the standard library reports.
+std::atomic<int> g_default_threads{0};
+
+int default_threads() {
+  const int set = g_default_threads.load(std::memory_order_relaxed);
+  if (set > 0) return std::min(set, kMaxCodecThreads);
   const unsigned n = std::thread::hardware_concurrency();
-  return n > 0 ? static_cast<int>(n) : 1;
+  return n > 0 ? std::min(static_cast<int>(n), kMaxCodecThreads) : 1;
 }
 
 // How long an idle helper keeps looking for the next job before it sleeps. The passes of one
@@ -54,21 +51,22 @@ struct Job {
 // The helper threads, serving one job at a time.
 class Pool {
  public:
-  explicit Pool(int helpers) : owner_(getpid()) {
+  explicit Pool(int helpers) {
     workers_.reserve(static_cast<std::size_t>(std::max(helpers, 0)));
     for (int i = 0; i < helpers; ++i) workers_.emplace_back([this] { Work(); });
   }
 
   // Never destroyed: helpers may still wait on it while the process ends.
   static Pool& Instance() {
-    static Pool* pool = new Pool(std::min(processors_available(), kMaxCodecThreads) - 1);
+    static Pool* pool = new Pool(default_threads() - 1);
     return *pool;
   }
 
-  // False when the pool cannot take the job (busy with another call, no helpers, or this is
-  // a child process of a fork): the caller then runs the pieces itself.
+  // False when the pool cannot take the job (busy with another call, or no helpers): the
+  // caller then runs the pieces itself. In a child process made by fork() the helpers do not
+  // exist, so the caller takes every piece itself and nobody is waited for.
   bool Run(int threads, int pieces, const std::function<void(int)>& piece) {
-    if (workers_.empty() || getpid() != owner_) return false;
+    if (workers_.empty()) return false;
     std::unique_lock<std::mutex> job_lock(job_mutex_, std::try_to_lock);
     if (!job_lock.owns_lock()) return false;
     Job job;
@@ -122,7 +120,6 @@ class Pool {
     }
   }
 
-  const pid_t owner_;
   std::vector<std::thread> workers_;
   std::mutex job_mutex_;  // held by the call whose job the pool runs
   std::mutex mutex_;
@@ -137,8 +134,11 @@ class Pool {
 
 int codec_thread_count(int requested) {
   if (requested >= 1) return std::min(requested, kMaxCodecThreads);
-  static const int available = std::min(processors_available(), kMaxCodecThreads);
-  return available;
+  return default_threads();
+}
+
+void codec_set_default_threads(int threads) {
+  g_default_threads.store(threads > 0 ? threads : 0, std::memory_order_relaxed);
 }
 
 void run_pieces(int threads, int pieces, const std::function<void(int piece)>& piece) {

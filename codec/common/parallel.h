@@ -8,8 +8,9 @@
 //
 // Calls on different threads may split work at the same time: the pool serves one call at a
 // time, and a call that finds it busy runs all its pieces itself (never waiting for another
-// call's work). A process made by fork() runs every piece on its calling thread, since the
-// pool's threads do not exist there.
+// call's work). In a process made by fork() the pool's threads do not exist: a call there
+// takes every piece itself (a fork in the middle of another thread's split work is the one
+// case not covered: the pool's lock may then be held in the child).
 #pragma once
 
 #include <cstdint>
@@ -21,8 +22,10 @@ namespace ridgeview::codec {
 inline constexpr int kMaxCodecThreads = 64;
 
 // Threads a call that asks for `requested` uses: `requested` itself when 1 or more (at most
-// kMaxCodecThreads), else as many as the processors the process may run on.
+// kMaxCodecThreads), else the default: what codec_set_default_threads set (a program that
+// knows the processors it may run on says so), or the processors the system reports.
 int codec_thread_count(int requested);
+void codec_set_default_threads(int threads);  // 0 or less: back to the system's count
 
 // Runs piece(0) ... piece(pieces - 1) on up to `threads` threads, the caller's included, and
 // returns when every piece has run. With threads or pieces of 1 (or fewer) it simply calls

@@ -2,6 +2,8 @@
 // a batch of images reuses mapped memory instead of mapping fresh pages for every file.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -118,9 +120,22 @@ TEST(CodecMemory, RefusalsSayWhyAnAllocationFailed) {
 namespace ridgeview::codec {
 namespace {
 
-// Blocks large enough for a mapping of their own behave like heap blocks: zero-filled by
-// calloc, contents kept across realloc in both directions, reused after free.
+// Blocks from a block source (what programs use for huge pages) behave like heap blocks:
+// zero-filled by calloc, contents kept across realloc in both directions, reused after free,
+// and given back to the source. The source is set once for this test program.
+std::atomic<int> g_source_blocks{0};
+void* counted_allocate(std::size_t bytes) {
+  ++g_source_blocks;
+  return std::calloc(1, bytes);
+}
+void counted_release(void* p, std::size_t) {
+  --g_source_blocks;
+  std::free(p);
+}
+
 TEST(CodecMemoryLargeBlocks, CallocReallocAndReuseKeepTheirPromises) {
+  static const CodecBlockSource source{counted_allocate, counted_release, std::size_t{1} << 20};
+  codec_set_block_source(&source);
   codec_release_cached_memory();
   const std::size_t big = std::size_t{3} << 20;
   auto* p = static_cast<unsigned char*>(codec_calloc(big, 1));
@@ -148,8 +163,10 @@ TEST(CodecMemoryLargeBlocks, CallocReallocAndReuseKeepTheirPromises) {
   ASSERT_NE(r, nullptr);
   for (std::size_t i = 0; i < big; i += 4093) ASSERT_EQ(r[i], 0) << i;
   codec_free(r);
+  EXPECT_GT(g_source_blocks.load(), 0) << "the freed block is kept for the next request";
   codec_release_cached_memory();
   EXPECT_EQ(codec_live_allocations(), 0);
+  EXPECT_EQ(g_source_blocks.load(), 0) << "every block went back to its source";
 }
 
 }  // namespace
