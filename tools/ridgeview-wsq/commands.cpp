@@ -6,12 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <optional>
 
-#include "codec/common/codec_memory.h"
-#include "codec/common/report.h"
-#include "codec/wsq/wsq.h"
 #include "base/atomic_file.h"
+#include "ridgeview/wsq.h"
 #include "tools/ridgeview-wsq/batch.h"
 #include "tools/ridgeview-wsq/gray_image_io.h"
 #include "tools/ridgeview-wsq/wsq_info.h"
@@ -139,8 +138,22 @@ int run_all(const Options& options,
   return failed == 0 ? 0 : 1;
 }
 
-// The codec's own message has already gone to stderr when a call fails; the job adds a line
-// naming the file, printed in input order once all jobs are done.
+// The codec's messages go to stderr as soon as its call returns, as they always have; a
+// failed job adds a line naming the file, printed in input order once all jobs are done.
+void show_codec_messages(const ridgeview_wsq_error& error) {
+  std::fputs(error.message, stderr);
+}
+
+// The threads one codec call may use: a batch already keeps every core busy with files.
+int call_threads(const Options& o) {
+  return o.keep_codec_memory ? 1 : static_cast<int>(o.threads);
+}
+
+// Memory the codec keeps for a next call goes back to the system unless a batch goes on.
+void after_codec_call(const Options& o) {
+  if (!o.keep_codec_memory) ridgeview_wsq_release_cached_memory();
+}
+
 JobResult failure(const std::string& file, const std::string& why) {
   return JobResult::Failed("ridgeview-wsq: " + file + ": " + why + "\n");
 }
@@ -162,19 +175,20 @@ JobResult decode_one(const Options& o, const std::string& in, const std::string&
   std::vector<std::uint8_t> file;
   std::string error;
   if (!ReadWholeFile(in, file, error)) return failure(in, error);
-  codec::CodecBytes pixels;
-  int w = 0, h = 0, d = 0, ppi = 0, lossy = 0, enc = 0, sw = 0;
-  if (int ret = codec::wsq_decode_mem(pixels, &w, &h, &d, &ppi, &lossy, &enc, &sw, file.data(),
-                                      file.size())) {
-    return failure(in, "cannot decode (code " + std::to_string(ret) + ")");
-  }
-  if (!o.keep_codec_memory) codec::codec_release_cached_memory();
-  const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+  ridgeview_wsq_image image{};
+  ridgeview_wsq_error codec_error;
+  const int ret =
+      ridgeview_wsq_decode(file.data(), file.size(), call_threads(o), &image, &codec_error);
+  show_codec_messages(codec_error);
+  after_codec_call(o);
+  if (ret != 0) return failure(in, "cannot decode (code " + std::to_string(ret) + ")");
+  const std::unique_ptr<unsigned char, void (*)(void*)> pixels(image.pixels, ridgeview_wsq_free);
+  const std::size_t count =
+      static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
   const bool raw = out.size() >= 4 && out.compare(out.size() - 4, 4, ".raw") == 0;
-  const std::string header = raw ? std::string() : PgmHeader(w, h);
+  const std::string header = raw ? std::string() : PgmHeader(image.width, image.height);
   std::vector<std::uint8_t> bytes(header.begin(), header.end());
   bytes.insert(bytes.end(), pixels.get(), pixels.get() + count);
-  pixels.reset();
   return write_output(in, out, bytes);
 }
 
@@ -196,16 +210,27 @@ JobResult encode_one(const Options& o, const std::string& in, const std::string&
     if (!parsed) return failure(in, error);
     image = std::move(*parsed);
   }
-  codec::CodecBytes wsq;
+  unsigned char* data = nullptr;
   std::size_t length = 0;
-  if (int ret = codec::wsq_encode_1(wsq, &length, o.bit_rate, image.pixels.data(), image.width,
-                                    image.height, 8, o.ppi,
-                                    o.comment ? o.comment->c_str() : nullptr)) {
-    return failure(in, "cannot encode (code " + std::to_string(ret) + ")");
-  }
-  if (!o.keep_codec_memory) codec::codec_release_cached_memory();
+  ridgeview_wsq_error codec_error;
+  const int ret = ridgeview_wsq_encode(image.pixels.data(), image.width, image.height,
+                                       o.bit_rate, o.ppi, o.comment ? o.comment->c_str() : nullptr,
+                                       call_threads(o), &data, &length, &codec_error);
+  show_codec_messages(codec_error);
+  after_codec_call(o);
+  if (ret != 0) return failure(in, "cannot encode (code " + std::to_string(ret) + ")");
+  const std::unique_ptr<unsigned char, void (*)(void*)> wsq(data, ridgeview_wsq_free);
   image.pixels = std::vector<std::uint8_t>();
   return write_output(in, out, std::span<const std::uint8_t>(wsq.get(), length));
+}
+
+// The line of a failure in `check`: the last line of the codec's message (the one that came
+// with the failure code; warnings come before it), without its line end.
+std::string FailureLine(const std::string& message) {
+  std::string line = message;
+  if (!line.empty() && line.back() == '\n') line.pop_back();
+  const std::size_t start = line.rfind('\n');
+  return start == std::string::npos ? line : line.substr(start + 1);
 }
 
 // Decodes the whole file; its line says "ok" or gives the codec's message, which is taken
@@ -214,19 +239,18 @@ JobResult check_one(const Options& o, const std::string& in, const std::string&)
   std::vector<std::uint8_t> file;
   std::string error;
   if (!ReadWholeFile(in, file, error)) return JobResult::Failed(in + ": " + error + "\n");
-  codec::ReportCapture capture;
-  codec::CodecBytes pixels;
-  int w = 0, h = 0, d = 0, ppi = 0, lossy = 0, enc = 0, sw = 0;
-  const int ret = codec::wsq_decode_mem(pixels, &w, &h, &d, &ppi, &lossy, &enc, &sw,
-                                        file.data(), file.size());
-  pixels.reset();
-  if (!o.keep_codec_memory) codec::codec_release_cached_memory();
+  ridgeview_wsq_image image{};
+  ridgeview_wsq_error codec_error;
+  const int ret =
+      ridgeview_wsq_decode(file.data(), file.size(), call_threads(o), &image, &codec_error);
+  ridgeview_wsq_free(image.pixels);
+  after_codec_call(o);
   if (ret == 0) {
     JobResult r;
     r.messages = in + ": ok\n";
     return r;
   }
-  std::string why = capture.failure_line();
+  std::string why = FailureLine(codec_error.message);
   if (why.empty()) why = "code " + std::to_string(ret) + ", no message";
   return JobResult::Failed(in + ": " + why + "\n");
 }
@@ -278,7 +302,9 @@ int InfoCommand(const std::vector<std::string>& args) {
     return 1;
   }
   std::string text;
-  if (int ret = DescribeWsq(file, text)) {
+  ridgeview_wsq_error codec_error;
+  if (int ret = DescribeWsq(file, text, codec_error)) {
+    show_codec_messages(codec_error);
     std::cerr << "ridgeview-wsq: " << args[0] << ": cannot read (code " << ret << ")\n";
     return 1;
   }
