@@ -13,6 +13,7 @@
 #include "ridgeview/wsq.h"
 #include "tools/ridgeview-wsq/batch.h"
 #include "tools/ridgeview-wsq/gray_image_io.h"
+#include "tools/ridgeview-wsq/progress_line.h"
 #include "tools/ridgeview-wsq/wsq_info.h"
 
 namespace ridgeview::tools {
@@ -26,10 +27,14 @@ struct Options {
   int ppi = 500;                // -p
   std::optional<std::string> comment = std::string();  // -c (default: empty text)
   int raw_width = 0, raw_height = 0;                    // -s WIDTHxHEIGHT
+  bool quiet = false;            // -q: no progress line
+  bool json = false;             // --json (check)
   std::vector<std::string> inputs;
   // Whether the codec's freed work blocks stay for the next file of a batch (fewer fresh
   // pages) or go back to the system as soon as the file is coded (lower peak for one file).
   bool keep_codec_memory = false;
+  // The batch's progress line, through which messages reach stderr while it runs.
+  ProgressLine* progress = nullptr;
 };
 
 bool parse_int(const std::string& s, int& out) {
@@ -37,11 +42,20 @@ bool parse_int(const std::string& s, int& out) {
   return r.ec == std::errc() && r.ptr == s.data() + s.size();
 }
 
-// Parses the options a command accepts ("bpcs" for encode, "" for decode; -o and -j always).
+// Parses the options a command accepts ("bpcs" for encode, "" for decode; -o, -j and -q
+// always; --json where `json` allows it).
 bool parse_options(const std::vector<std::string>& args, const std::string& accepted,
-                   Options& o) {
+                   Options& o, bool json = false) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    if (a == "-q") {
+      o.quiet = true;
+      continue;
+    }
+    if (a == "--json" && json) {
+      o.json = true;
+      continue;
+    }
     if (a.size() != 2 || a[0] != '-') {
       o.inputs.push_back(a);
       continue;
@@ -128,8 +142,14 @@ int run_all(const Options& options,
   Options o = options;
   o.keep_codec_memory = jobs.size() > 1;
   const unsigned threads = o.threads != 0 ? o.threads : DefaultThreads();
-  const std::vector<JobResult> results = RunJobs(
-      jobs.size(), threads, [&](std::size_t i) { return one(o, jobs[i].first, jobs[i].second); });
+  std::vector<JobResult> results;
+  {
+    ProgressLine progress(jobs.size(), jobs.size() > 1 && !o.quiet && StderrIsTerminal());
+    o.progress = &progress;
+    results = RunJobs(
+        jobs.size(), threads, [&](std::size_t i) { return one(o, jobs[i].first, jobs[i].second); },
+        [&] { progress.FileDone(); });
+  }  // the line is gone before the results are printed
   int failed = 0;
   for (const JobResult& r : results) {
     out << r.messages;
@@ -138,10 +158,16 @@ int run_all(const Options& options,
   return failed == 0 ? 0 : 1;
 }
 
-// The codec's messages go to stderr as soon as its call returns, as they always have; a
-// failed job adds a line naming the file, printed in input order once all jobs are done.
-void show_codec_messages(const ridgeview_wsq_error& error) {
-  std::fputs(error.message, stderr);
+// The codec's messages go to stderr as soon as its call returns, as they always have (above
+// a batch's progress line); a failed job adds a line naming the file, printed in input order
+// once all jobs are done.
+void show_codec_messages(ProgressLine* progress, const ridgeview_wsq_error& error) {
+  if (error.message[0] == '\0') return;
+  if (progress != nullptr) {
+    progress->Write(error.message);
+  } else {
+    std::fputs(error.message, stderr);
+  }
 }
 
 // The threads one codec call may use: a batch already keeps every core busy with files.
@@ -179,7 +205,7 @@ JobResult decode_one(const Options& o, const std::string& in, const std::string&
   ridgeview_wsq_error codec_error;
   const int ret =
       ridgeview_wsq_decode(file.data(), file.size(), call_threads(o), &image, &codec_error);
-  show_codec_messages(codec_error);
+  show_codec_messages(o.progress, codec_error);
   after_codec_call(o);
   if (ret != 0) return failure(in, "cannot decode (code " + std::to_string(ret) + ")");
   const std::unique_ptr<unsigned char, void (*)(void*)> pixels(image.pixels, ridgeview_wsq_free);
@@ -216,7 +242,7 @@ JobResult encode_one(const Options& o, const std::string& in, const std::string&
   const int ret = ridgeview_wsq_encode(image.pixels.data(), image.width, image.height,
                                        o.bit_rate, o.ppi, o.comment ? o.comment->c_str() : nullptr,
                                        call_threads(o), &data, &length, &codec_error);
-  show_codec_messages(codec_error);
+  show_codec_messages(o.progress, codec_error);
   after_codec_call(o);
   if (ret != 0) return failure(in, "cannot encode (code " + std::to_string(ret) + ")");
   const std::unique_ptr<unsigned char, void (*)(void*)> wsq(data, ridgeview_wsq_free);
@@ -238,13 +264,22 @@ std::string FailureLine(const std::string& message) {
 JobResult check_one(const Options& o, const std::string& in, const std::string&) {
   std::vector<std::uint8_t> file;
   std::string error;
-  if (!ReadWholeFile(in, file, error)) return JobResult::Failed(in + ": " + error + "\n");
+  if (!ReadWholeFile(in, file, error)) {
+    return JobResult::Failed((o.json ? UnreadableJson(in, error) : in + ": " + error) + "\n");
+  }
   ridgeview_wsq_image image{};
   ridgeview_wsq_error codec_error;
   const int ret =
       ridgeview_wsq_decode(file.data(), file.size(), call_threads(o), &image, &codec_error);
   ridgeview_wsq_free(image.pixels);
   after_codec_call(o);
+  if (o.json) {
+    JobResult r;
+    r.ok = ret == 0 && DescribeWsqJson(in, file, r.messages) == 0;
+    if (ret != 0) r.messages = FailureJson(in, ret, codec_error.message);
+    r.messages += "\n";
+    return r;
+  }
   if (ret == 0) {
     JobResult r;
     r.messages = in + ": ok\n";
@@ -255,12 +290,29 @@ JobResult check_one(const Options& o, const std::string& in, const std::string&)
   return JobResult::Failed(in + ": " + why + "\n");
 }
 
+// info --json IN...: one JSON object per file on stdout, in input order.
+int InfoJsonCommand(const std::vector<std::string>& inputs) {
+  int status = 0;
+  for (const std::string& in : inputs) {
+    std::vector<std::uint8_t> file;
+    std::string error, json;
+    if (!ReadWholeFile(in, file, error)) {
+      json = UnreadableJson(in, error);
+      status = 1;
+    } else if (DescribeWsqJson(in, file, json) != 0) {
+      status = 1;
+    }
+    std::cout << json << "\n";
+  }
+  return status;
+}
+
 }  // namespace
 
 int DecodeCommand(const std::vector<std::string>& args) {
   static const char* usage =
       "usage: ridgeview-wsq decode IN.wsq OUT.pgm|OUT.raw\n"
-      "       ridgeview-wsq decode [-j N] -o DIR IN.wsq...\n";
+      "       ridgeview-wsq decode [-q] [-j N] -o DIR IN.wsq...\n";
   Options o;
   std::vector<std::pair<std::string, std::string>> jobs;
   if (!parse_options(args, "", o) || !plan_outputs(o, ".pgm", usage, jobs)) return 2;
@@ -270,7 +322,7 @@ int DecodeCommand(const std::vector<std::string>& args) {
 int EncodeCommand(const std::vector<std::string>& args) {
   static const char* usage =
       "usage: ridgeview-wsq encode [-b BITRATE] [-p PPI] [-c COMMENT] [-s WxH] IN OUT.wsq\n"
-      "       ridgeview-wsq encode [options] [-j N] -o DIR IN...\n";
+      "       ridgeview-wsq encode [options] [-q] [-j N] -o DIR IN...\n";
   Options o;
   std::vector<std::pair<std::string, std::string>> jobs;
   if (!parse_options(args, "bpcs", o) || !plan_outputs(o, ".wsq", usage, jobs)) return 2;
@@ -278,9 +330,9 @@ int EncodeCommand(const std::vector<std::string>& args) {
 }
 
 int CheckCommand(const std::vector<std::string>& args) {
-  static const char* usage = "usage: ridgeview-wsq check [-j N] IN.wsq...\n";
+  static const char* usage = "usage: ridgeview-wsq check [--json] [-q] [-j N] IN.wsq...\n";
   Options o;
-  if (!parse_options(args, "", o)) return 2;
+  if (!parse_options(args, "", o, true)) return 2;
   if (!o.out_dir.empty() || o.inputs.empty()) {
     std::cerr << usage;
     return 2;
@@ -291,8 +343,19 @@ int CheckCommand(const std::vector<std::string>& args) {
 }
 
 int InfoCommand(const std::vector<std::string>& args) {
-  if (args.size() != 1) {
-    std::cerr << "usage: ridgeview-wsq info IN.wsq\n";
+  std::vector<std::string> inputs;
+  bool json = false;
+  for (const std::string& a : args) {
+    if (a == "--json") {
+      json = true;
+    } else {
+      inputs.push_back(a);
+    }
+  }
+  if (json && !inputs.empty()) return InfoJsonCommand(inputs);
+  if (json || args.size() != 1) {
+    std::cerr << "usage: ridgeview-wsq info IN.wsq\n"
+                 "       ridgeview-wsq info --json IN.wsq...\n";
     return 2;
   }
   std::vector<std::uint8_t> file;
@@ -304,7 +367,7 @@ int InfoCommand(const std::vector<std::string>& args) {
   std::string text;
   ridgeview_wsq_error codec_error;
   if (int ret = DescribeWsq(file, text, codec_error)) {
-    show_codec_messages(codec_error);
+    show_codec_messages(nullptr, codec_error);
     std::cerr << "ridgeview-wsq: " << args[0] << ": cannot read (code " << ret << ")\n";
     return 1;
   }

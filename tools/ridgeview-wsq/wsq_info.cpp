@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "tools/ridgeview-wsq/json_text.h"
+
 namespace ridgeview::tools {
 
 const char* SegmentName(unsigned marker) {
@@ -39,6 +41,56 @@ std::string InfoText(const ridgeview_wsq_info& info) {
   return text;
 }
 
+std::string InfoJson(const std::string& file, std::size_t size, const ridgeview_wsq_info& info) {
+  std::string nistcom = "[";
+  for (std::size_t i = 0; i < info.nistcom_count; ++i) {
+    if (i > 0) nistcom += ", ";
+    nistcom += JsonObject()
+                   .Add("name", info.nistcom[i].name)
+                   .Add("value", info.nistcom[i].value)
+                   .Text();
+  }
+  std::string segments = "[";
+  for (std::size_t i = 0; i < info.segment_count; ++i) {
+    const ridgeview_wsq_segment& s = info.segments[i];
+    if (i > 0) segments += ", ";
+    segments += JsonObject()
+                    .Add("marker", SegmentName(s.marker))
+                    .Add("offset", static_cast<std::int64_t>(s.offset))
+                    .Add("length", static_cast<std::int64_t>(s.length))
+                    .Text();
+  }
+  return JsonObject()
+      .Add("file", file)
+      .Add("size", static_cast<std::int64_t>(size))
+      .Add("width", info.width)
+      .Add("height", info.height)
+      .Add("ppi", info.ppi)
+      .Add("encoder", info.encoder)
+      .Add("software", info.software)
+      .AddRaw("nistcom", nistcom + "]")
+      .AddRaw("segments", segments + "]")
+      .Text();
+}
+
+std::string FailureJson(const std::string& file, int code, const std::string& message) {
+  return JsonObject()
+      .Add("file", file)
+      .Add("code", code)
+      .Add("name", ridgeview_wsq_code_name(code))
+      .Add("message", message)
+      .Text();
+}
+
+std::string UnreadableJson(const std::string& file, const std::string& reason) {
+  return JsonObject()
+      .Add("file", file)
+      .AddNull("code")
+      .Add("name", "UNREADABLE")
+      .Add("message", reason)
+      .Text();
+}
+
 namespace {
 
 // The info record of a file, released when it goes.
@@ -64,6 +116,18 @@ int DescribeWsq(std::span<const std::uint8_t> file, std::string& text,
   InfoRecord info;
   if (int ret = info.Read(file, error)) return ret;
   text = InfoText(info.get());
+  return 0;
+}
+
+int DescribeWsqJson(const std::string& file, std::span<const std::uint8_t> bytes,
+                    std::string& json) {
+  InfoRecord info;
+  ridgeview_wsq_error error;
+  if (int ret = info.Read(bytes, error)) {
+    json = FailureJson(file, ret, error.message);
+    return ret;
+  }
+  json = InfoJson(file, bytes.size(), info.get());
   return 0;
 }
 

@@ -24,4 +24,20 @@ const char* SegmentName(unsigned marker);
 // per piece of the file.
 std::string InfoText(const ridgeview_wsq_info& info);
 
+// The same as one JSON object on one line (no line end): file, size (bytes), width, height,
+// ppi, encoder, software, nistcom (a list of {"name", "value"} in file order, since names
+// may repeat) and segments (a list of {"marker", "offset", "length"}, marker by name).
+std::string InfoJson(const std::string& file, std::size_t size, const ridgeview_wsq_info& info);
+
+// A failure as one JSON object: file, the library's code with its name, and the codec's
+// message as written (line ends included).
+std::string FailureJson(const std::string& file, int code, const std::string& message);
+
+// A file that could not be read: code null, name "UNREADABLE", the system's reason.
+std::string UnreadableJson(const std::string& file, const std::string& reason);
+
+// Reads the file's headers and gives its JSON object, or the failure's.
+int DescribeWsqJson(const std::string& file, std::span<const std::uint8_t> bytes,
+                    std::string& json);
+
 }  // namespace ridgeview::tools
