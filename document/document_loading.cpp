@@ -1,5 +1,6 @@
-// Loading: the file-type choice, the WSQ branch, and the operations that install a loaded
-// image in the document (open, clear, reload).
+// Loading: the choice of decoder by the file's content, the WSQ branch, the operations that
+// install a loaded image in the document (open, clear, reload) and the steps through its
+// folder.
 #include "document/document_operations.h"
 
 #include <fcntl.h>
@@ -10,17 +11,20 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <optional>
 #include <span>
+#include <system_error>
 #include <utility>
 #include <vector>
 
 #include "document/bmp_file.h"
 #include "document/codec_budget.h"
 #include "document/command_ids.h"
+#include "document/image_file_type.h"
 #include "document/pixel_convert.h"
 #include "ridgeview/wsq.h"
 
@@ -86,18 +90,6 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t limit, std::vector
   }
   bytes.resize(done);
   return ReadStatus::kOk;
-}
-
-enum class Branch { kNone, kWsq, kBmp, kPicture };
-
-Branch ChooseBranch(const std::string& path) {
-  // Order matters: the first substring found anywhere in the path decides.
-  if (path.find(".wsq") != std::string::npos) return Branch::kWsq;
-  if (path.find(".bmp") != std::string::npos) return Branch::kBmp;
-  if (path.find(".jpg") != std::string::npos) return Branch::kPicture;
-  if (path.find(".png") != std::string::npos) return Branch::kPicture;
-  if (path.find(".gif") != std::string::npos) return Branch::kPicture;
-  return Branch::kNone;
 }
 
 }  // namespace
@@ -166,6 +158,7 @@ std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
   ridgeview_wsq_release_cached_memory();
   const int width = decoded.width;
   const int height = decoded.height;
+  const int ppi = decoded.ppi;
   if (ret != 0 || !pixels || width <= 0 || height <= 0) {
     return nullptr;
   }
@@ -176,6 +169,13 @@ std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
     ShowError(kMsgPixelDataMalloc);
     return nullptr;
   }
+  // The scan's resolution travels with the image as its pixels per metre (the view's
+  // millimetres): 500 ppi is 19685 per metre.
+  if (ppi > 0 && ppi <= 100000) {
+    const auto perMetre = static_cast<std::int32_t>(ppi / 0.0254 + 0.5);
+    image->xPixelsPerMetre = perMetre;
+    image->yPixelsPerMetre = perMetre;
+  }
   wsqOrigin_ = true;
   return image;
 }
@@ -183,17 +183,19 @@ std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
 std::unique_ptr<Image> Document::LoadImageFile(const std::string& path) {
   wsqOrigin_ = false;
   std::unique_ptr<Image> image;
-  switch (ChooseBranch(path)) {
-    case Branch::kWsq:
+  switch (ImageFileTypeOf(path)) {
+    case ImageFileType::kWsq:
       image = LoadWsqFile(path);
       break;
-    case Branch::kBmp:
+    case ImageFileType::kBmp:
       image = Own(LoadBmpFile(path));
       break;
-    case Branch::kPicture:
+    case ImageFileType::kJpeg:
+    case ImageFileType::kPng:
+    case ImageFileType::kGif:
       image = Own(pictures_.Load(path));
       break;
-    case Branch::kNone:
+    case ImageFileType::kUnknown:
       break;
   }
   if (!image) {
@@ -203,6 +205,10 @@ std::unique_ptr<Image> Document::LoadImageFile(const std::string& path) {
 }
 
 bool Document::OpenImageFile(const std::string& path, double zoom, int x, int y) {
+  if (!path.empty()) {
+    folderWalk_.SetPosition(path);
+    NoteFolderOf(path);
+  }
   std::unique_ptr<Image> image = path.empty() ? nullptr : LoadImageFile(path);
   const bool loaded = image != nullptr;
   if (loaded) {
@@ -213,6 +219,22 @@ bool Document::OpenImageFile(const std::string& path, double zoom, int x, int y)
     ClearImage();
   }
   return loaded;
+}
+
+bool Document::OpenNeighbourImage(FolderStep step) {
+  const std::optional<std::string> next = folderWalk_.Neighbour(step);
+  return next && OpenImageFile(*next, 1.0, -1, -1);
+}
+
+void Document::CloseImage() {
+  ClearImage();
+  folderWalk_.Forget();
+}
+
+void Document::NoteFolderOf(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  lastFolder_ = (ec ? std::filesystem::path(path) : absolute).parent_path().string();
 }
 
 void Document::ClearImage() {
