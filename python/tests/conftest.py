@@ -8,6 +8,7 @@ from __future__ import annotations
 
 import os
 import re
+import subprocess
 from pathlib import Path
 
 import numpy as np
@@ -49,6 +50,15 @@ def synthetic_image(width: int, height: int, seed: int) -> np.ndarray:
     ridges = np.sin((x * np.cos(angle) + y * np.sin(angle)) * 2 * np.pi / period)
     noise = rng.normal(0, 18, size=(height, width))
     return np.clip(128 + 70 * ridges + noise, 0, 255).astype(np.uint8)
+
+
+def run_tool(*args, **kwargs) -> subprocess.CompletedProcess:
+    """Runs ridgeview-wsq. A sanitizer runtime preloaded for the Python interpreter is left
+    out: the tool, when sanitized, carries its own."""
+    env = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
+    return subprocess.run(
+        [str(TOOL), *map(str, args)], check=True, capture_output=True, env=env, **kwargs
+    )
 
 
 @pytest.fixture(scope="session")

@@ -17,7 +17,7 @@ import numpy as np
 import pytest
 from PIL import Image
 
-from conftest import EXAMPLES, VECTORS, read_pgm, synthetic_image, write_pgm
+from conftest import EXAMPLES, VECTORS, read_pgm, run_tool, synthetic_image, write_pgm
 
 COUNT = 200
 PNG_EVERY = 10  # every tenth input is a PNG, the others binary PGM
@@ -34,10 +34,6 @@ def run_example(*args):
         text=True,
         timeout=TIMEOUT,
     )
-
-
-def run_tool(tool, *args):
-    subprocess.run([str(tool), *map(str, args)], check=True, capture_output=True, timeout=TIMEOUT)
 
 
 def relative_names():
@@ -66,10 +62,10 @@ def tree(tmp_path_factory, tool):
         else:
             write_pgm(source / f"{name}.pgm", pixels)
     pgms = sorted(flat.glob("*.pgm"))
-    run_tool(tool, "encode", "-j", "2", "-o", base / "tool-wsq", *pgms)
+    run_tool("encode", "-j", "2", "-o", base / "tool-wsq", *pgms, timeout=TIMEOUT)
     wsqs = sorted((base / "tool-wsq").glob("*.wsq"))
     assert len(wsqs) == COUNT
-    run_tool(tool, "decode", "-j", "2", "-o", base / "tool-pgm", *wsqs)
+    run_tool("decode", "-j", "2", "-o", base / "tool-pgm", *wsqs, timeout=TIMEOUT)
     return base, names
 
 

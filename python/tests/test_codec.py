@@ -3,13 +3,12 @@
 from __future__ import annotations
 
 import pickle
-import subprocess
 
 import numpy as np
 import pytest
 
 import ridgeview_wsq as wsq
-from conftest import VECTOR_NAMES, read_pgm, synthetic_image
+from conftest import VECTOR_NAMES, read_pgm, run_tool, synthetic_image
 
 
 @pytest.mark.parametrize("name", VECTOR_NAMES)
@@ -161,10 +160,8 @@ def test_round_trip_keeps_the_size_and_more_bits_come_closer():
     assert high < 10
 
 
-def _tool_info(tool, path) -> str:
-    return subprocess.run(
-        [str(tool), "info", str(path)], check=True, capture_output=True, text=True
-    ).stdout
+def _tool_info(path) -> str:
+    return run_tool("info", path, text=True).stdout
 
 
 @pytest.mark.parametrize("name", VECTOR_NAMES)
@@ -181,7 +178,7 @@ def test_info_agrees_with_the_command_line_tool(vectors, tool, name):
     ]
     lines += [f"{k}: {v}" for k, v in header.nistcom.items()]
     lines += [f"segment: {s.name} {s.offset} {s.length}" for s in header.segments]
-    assert "\n".join(lines) + "\n" == _tool_info(tool, path)
+    assert "\n".join(lines) + "\n" == _tool_info(path)
     assert header.size == (int(name.split("_")[1].split("x")[0]), int(name.split("x")[1]))
     assert header.depth == 8 and header.lossy is True
 
