@@ -139,7 +139,9 @@ py::tuple read_info(py::handle data) {
 py::bytes encode(py::buffer pixels, float bitrate, int ppi, std::optional<std::string> comment,
                  int threads) {
   py::buffer_info b = pixels.request();
-  if (b.ndim != 2 || b.itemsize != 1 || b.strides[1] != 1 || b.strides[0] != b.shape[1]) {
+  // The stride of a dimension of size 1 is never used, and NumPy may leave any value there.
+  if (b.ndim != 2 || b.itemsize != 1 || (b.shape[1] > 1 && b.strides[1] != 1) ||
+      (b.shape[0] > 1 && b.strides[0] != b.shape[1])) {
     throw py::value_error("pixels must be a C-contiguous 2-D array of bytes");
   }
   if (b.shape[0] > INT_MAX || b.shape[1] > INT_MAX) {

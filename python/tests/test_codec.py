@@ -94,6 +94,18 @@ def test_encode_copies_arrays_that_are_not_c_contiguous(vectors):
     assert wsq.encode(frozen, comment="") == reference
 
 
+def test_encode_takes_single_rows_and_columns_whatever_their_unused_stride():
+    line = synthetic_image(3000, 1, 8)
+    # A size-1 dimension's stride is never used: NumPy calls this array C-contiguous.
+    odd = np.lib.stride_tricks.as_strided(line, shape=(1, 3000), strides=(7, 1))
+    assert odd.flags.c_contiguous
+    expected = wsq.encode(line.copy())
+    assert wsq.encode(odd) == expected
+    assert wsq.decode(expected).pixels.shape == (1, 3000)
+    column = np.ascontiguousarray(line.T)
+    assert wsq.info(wsq.encode(column)).size == (1, 3000)
+
+
 @pytest.mark.parametrize("dtype", [np.uint16, np.int8, np.float32, np.int64, bool])
 def test_encode_rejects_other_dtypes(dtype):
     with pytest.raises(TypeError, match="uint8"):
@@ -106,7 +118,7 @@ def test_encode_rejects_other_dimensions(shape):
         wsq.encode(np.zeros(shape, dtype=np.uint8))
 
 
-@pytest.mark.parametrize("bitrate", [0.0, -1.0, float("nan"), float("inf")])
+@pytest.mark.parametrize("bitrate", [0.0, -1.0, 8.01, float("nan"), float("inf")])
 def test_encode_rejects_bad_bit_rates(bitrate):
     with pytest.raises(ValueError, match="bitrate"):
         wsq.encode(np.zeros((32, 32), dtype=np.uint8), bitrate=bitrate)
