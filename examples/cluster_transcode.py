@@ -89,16 +89,13 @@ def _read_gray(path: str, data: bytes):
         return np.asarray(img)
 
 
-def _first_line(text: str) -> str:
-    return text.split("\n", 1)[0].strip()
-
-
 def _why(error: BaseException) -> str:
     import ridgeview_wsq
 
     if isinstance(error, ridgeview_wsq.WsqError):
-        line = _first_line(error.message)
-        return f"{line} (code {error.code})" if line else f"code {error.code} ({error.name})"
+        if error.line:
+            return f"{error.line} (code {error.code})"
+        return f"code {error.code} ({error.name})"
     if isinstance(error, OSError) and error.strerror:
         return error.strerror
     return f"{type(error).__name__}: {error}"

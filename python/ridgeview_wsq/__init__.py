@@ -15,7 +15,6 @@ codec works, so threads decoding or encoding at once run in parallel.
 
 from __future__ import annotations
 
-import math
 import operator
 import os
 import secrets
@@ -62,6 +61,7 @@ _MARKER_NAMES = {
     0xFFA7: "DRT",
     0xFFA8: "COM",
     0: "data",
+    1: "unknown",  # bytes where a marker belongs that are none: the rest of the file
 }
 
 
@@ -172,7 +172,7 @@ def encode(
     `ridgeview-wsq encode` write.
 
     Raises TypeError for an array that is not uint8, ValueError for one that is not 2-D or
-    for a bit rate that is not a positive number, and WsqError when the codec fails.
+    for a bit rate that is not above 0 and at most 8, and WsqError when the codec fails.
     """
     pixels = np.asarray(array)
     if pixels.dtype != np.uint8:
@@ -181,8 +181,8 @@ def encode(
         raise ValueError(f"pixels must be a 2-D array (height, width), not {pixels.ndim}-D")
     pixels = np.ascontiguousarray(pixels)
     bitrate = float(bitrate)
-    if not (math.isfinite(bitrate) and bitrate > 0.0):
-        raise ValueError(f"bitrate must be a positive number, not {bitrate}")
+    if not (0.0 < bitrate <= 8.0):
+        raise ValueError(f"bitrate must be above 0 and at most 8, not {bitrate}")
     ppi = operator.index(ppi)
     if comment is not None and not isinstance(comment, bytes):
         if not isinstance(comment, str):

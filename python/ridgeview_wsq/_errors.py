@@ -15,8 +15,9 @@ class WsqError(OSError):
         code: the codec's negative code (the same number the C API returns).
         name: the code's name, e.g. "WSQ_NO_SOI"; names joined by " | " where one value
             stands for several failures.
-        message: the codec's message, one or more lines each ending in a line end
-            ("" for the few failures that have none).
+        message: everything the codec wrote on the way, in order, each line ending in a line
+            end: warnings first, the failure's own message last ("" for the few failures
+            that have none). `line` is its last line.
         refusal: REFUSAL_NONE, or why an allocation was refused (REFUSAL_BUDGET when the image
             needs more than the memory budget, REFUSAL_OUT_OF_MEMORY).
 
@@ -30,8 +31,15 @@ class WsqError(OSError):
         self.refusal = int(refusal)
         super().__init__(self._text())
 
+    @property
+    def line(self) -> str:
+        """The failure's own line: the message's last line, without its line end. (Warnings
+        the codec wrote on the way come before it.)"""
+        lines = [line for line in self.message.splitlines() if line.strip()]
+        return lines[-1].strip() if lines else ""
+
     def _text(self) -> str:
-        line = self.message.split("\n", 1)[0].strip()
+        line = self.line
         what = f"{self.name} ({self.code})" if self.name else f"code {self.code}"
         return f"{line} [{what}]" if line else f"WSQ codec failure {what}"
 

@@ -73,3 +73,10 @@ def test_info_and_decode_fail_on_empty_input():
 def test_a_wsq_error_is_an_os_error():
     with pytest.raises(OSError):
         wsq.decode(b"\xff\xa1")
+
+
+def test_the_failures_own_line_comes_after_the_warnings():
+    error = wsq.WsqError(-51, "WARNING one\n  detail\nERROR : the failure\n", "WSQ_X")
+    assert error.line == "ERROR : the failure"
+    assert str(error) == "ERROR : the failure [WSQ_X (-51)]"
+    assert str(wsq.WsqError(-2, "", "WSQ_SILENT")) == "WSQ codec failure WSQ_SILENT (-2)"
