@@ -11,7 +11,9 @@ Save options: `bitrate` (bits per pixel, default 0.75), `ppi` (default: the firs
 the `dpi` option or of img.info["dpi"], else 500) and `comment` (default "", which gives the
 same bytes as Ridgeview's viewer and `ridgeview-wsq encode`; None writes no comment). Images
 of other modes are converted to "L" first. The whole file is encoded in memory before
-anything is written, so a failed encode writes nothing.
+anything is written, so a failed encode writes nothing; but Pillow opens, and so empties, a
+file named to img.save() before the plugin runs. save_atomic(img, path, **options) replaces
+a file whole instead: the old one stays until the new one is complete.
 
 After opening, img.info also holds "nistcom" (the NIST_COM entries as a dict) and
 "wsq_encoder" / "wsq_software" (the frame header's numbers).
@@ -19,9 +21,11 @@ After opening, img.info also holds "nistcom" (the NIST_COM entries as a dict) an
 
 from __future__ import annotations
 
+import io
+
 from PIL import Image, ImageFile
 
-from . import decode, encode, info
+from . import decode, encode, info, write_atomic
 
 FORMAT = "WSQ"
 MIME = "image/x-wsq"
@@ -90,6 +94,14 @@ def _pixels(im: Image.Image):
 
     im.load()
     return np.frombuffer(im.tobytes(), dtype=np.uint8).reshape(im.height, im.width)
+
+
+def save_atomic(im: Image.Image, path, **options) -> None:
+    """Saves `im` as WSQ to `path` (same options as img.save) through a temporary file in the
+    same folder that is renamed over `path` once complete."""
+    out = io.BytesIO()
+    im.save(out, format=FORMAT, **options)
+    write_atomic(path, out.getvalue())
 
 
 Image.register_open(FORMAT, WsqImageFile, _accept)

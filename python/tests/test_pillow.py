@@ -144,3 +144,15 @@ def test_damaged_files_raise_the_codecs_error(vectors):
         with Image.open(vectors / "errors" / "sob_undefined_table.wsq") as img:
             img.load()
     assert failure.value.code < 0
+
+
+def test_save_atomic_keeps_the_old_file_until_the_new_one_is_complete(vectors, tmp_path):
+    target = tmp_path / "print.wsq"
+    target.write_bytes(b"old")
+    img = Image.fromarray(read_pgm(vectors / "print_419x331.pgm"))
+    with pytest.raises(ValueError):
+        ridgeview_wsq.pillow.save_atomic(img, target, bitrate=-1)
+    assert target.read_bytes() == b"old"
+    ridgeview_wsq.pillow.save_atomic(img, target)
+    assert target.read_bytes() == (vectors / "print_419x331.wsq").read_bytes()
+    assert [p.name for p in tmp_path.iterdir()] == ["print.wsq"]
