@@ -74,7 +74,8 @@ class Decoded(NamedTuple):
     ppi: Optional[int]
     #: always True: WSQ is a lossy format.
     lossy: bool
-    #: the NIST_COM entries, name to value, in file order ({} without NIST_COM).
+    #: the NIST_COM entries, name to value, in file order ({} without NIST_COM; a name given
+    #: twice keeps its first place and its last value).
     nistcom: Dict[str, str]
     #: what the codec noted about unusual but decodable data ("" usually), one line each.
     warnings: str
