@@ -301,7 +301,7 @@ def main(argv: Optional[Sequence[str]] = None) -> int:
             with Client(args.scheduler) as client:
                 outcomes += run_on_cluster(client, args.mode, jobs, args.batch_size)
         else:
-            workers = args.workers or os.cpu_count() or 1
+            workers = args.workers or len(os.sched_getaffinity(0)) or 1  # the cores it may use
             with LocalCluster(
                 n_workers=workers,
                 threads_per_worker=1,
