@@ -18,11 +18,13 @@ inline constexpr char kAboutTitle[] = "About Ridgeview";
 inline constexpr char kAboutVersionPortrait[] = "Ridgeview v1.3\nTarnwell";
 inline constexpr char kAboutVersionLandscape[] = "Ridgeview  v1.3\nTarnwell";
 inline constexpr char kAboutHelpText[] =
-    "Use the 'Action' key to toggle full screen.\n"
+    "Use the Return key (or F11) to toggle full screen.\n"
     "Use the arrow keys to zoom in and out, slowly with horizontal arrows, quickly with "
     "vertical.\n"
-    "Keep the stylus pressed in place to get the menu.\n"
-    "Move the pressed stylus to move the image.";
+    "Keep the mouse button pressed in place, or right-click, to get the menu.\n"
+    "Drag the image to move it.\n"
+    "Ctrl + wheel or Ctrl + Plus / Minus magnify up to 16 x (Ctrl + 0: 1.00, Ctrl + 9: fit); "
+    "Shift + drag measures.";
 
 // A screen counts as landscape when its width exceeds its height. A missing screen is
 // portrait.

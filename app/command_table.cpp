@@ -8,8 +8,7 @@ namespace {
 
 namespace cmd = document::command;
 
-// Return is the "Action" key the About box mentions; F11 is where desktop users look for full
-// screen.
+// Return and F11, which the About box names, toggle full screen.
 constexpr CommandInfo kCommands[] = {
     {cmd::kFullScreen, "Full Screen", "", {"Return", "F11", ""}},
     {cmd::kScrollBars, "ScrollBars", "", {"", "", ""}},
@@ -21,9 +20,18 @@ constexpr CommandInfo kCommands[] = {
     {cmd::kSave, "Save", "Save the current image", {"Ctrl+S", "", ""}},
     {cmd::kClose, "Close", "Stop viewing current image", {"", "", ""}},
     {cmd::kCopy, "Copy", "Copy the zoomed image to the clipboard", {"Ctrl+C", "Ctrl+Ins", ""}},
-    {cmd::kPaste, "Paste", "View image in device clipboard", {"Ctrl+V", "Shift+Ins", ""}},
+    {cmd::kPaste, "Paste", "View image in clipboard", {"Ctrl+V", "Shift+Ins", ""}},
     {cmd::kZoomTrack, "Zoom Track", "Zoom in and out", {"", "", ""}},
+    {cmd::kExactPixels, "Exact pixels", "Reduce by picking pixels instead of averaging them",
+     {"", "", ""}},
+    {cmd::kZoomIn, "", "Magnify one step\nZoom In", {"Ctrl++", "Ctrl+=", ""}},
+    {cmd::kZoomOut, "", "Reduce one step\nZoom Out", {"Ctrl+-", "", ""}},
+    {cmd::kZoomOne, "", "Show the image pixel for pixel\nActual Size", {"Ctrl+0", "", ""}},
+    {cmd::kZoomFit, "", "Fit the image into the view\nFit", {"Ctrl+9", "", ""}},
     {cmd::kExit, "", "Quit the application; prompts to save documents\nExit", {"Ctrl+Q", "", ""}},
+    {cmd::kNextImage, "", "View the next image of the folder\nNext Image", {"Space", "", ""}},
+    {cmd::kPreviousImage, "", "View the previous image of the folder\nPrevious Image",
+     {"Backspace", "", ""}},
 };
 
 }  // namespace

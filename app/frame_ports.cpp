@@ -21,4 +21,8 @@ int ImageViewPort::ContentWidth() const { return view_.contentSize().w; }
 
 int ImageViewPort::ContentHeight() const { return view_.contentSize().h; }
 
+double ImageViewPort::Zoom() const { return view_.zoom(); }
+
+bool ImageViewPort::Smooth() const { return view_.smooth(); }
+
 }  // namespace ridgeview::app

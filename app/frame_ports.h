@@ -26,6 +26,8 @@ class ImageViewPort final : public document::DocumentView {
   const document::Image* Bitmap() const override;
   int ContentWidth() const override;
   int ContentHeight() const override;
+  double Zoom() const override;
+  bool Smooth() const override;
 
  private:
   view::ImageView& view_;

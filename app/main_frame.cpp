@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLayout>
 #include <QScreen>
 #include <utility>
@@ -12,6 +14,7 @@
 #include "app/app_icons.h"
 #include "document/command_ids.h"
 #include "document/document_operations.h"
+#include "platform/qt/services/dropped_file.h"
 #include "settings/view_settings.h"
 #include "view/core/view_units.h"
 #include "view/widget/image_view.h"
@@ -33,10 +36,12 @@ MainFrame::MainFrame(const FrameServices& services, const std::string& commandLi
   setWindowIcon(ProgramIcon());
   // The tool bar is part of the frame: no menu for hiding it.
   setContextMenuPolicy(Qt::NoContextMenu);
+  // A file dropped anywhere on the window opens (the view and bars take no drops).
+  setAcceptDrops(true);
   ui_.SetListener([this](const UiStateEntry& entry) { ApplyUiState(entry); });
 
   // The settings are read in the order the frame is built: Full, TitleBar, ScrollBars, then
-  // the start-up image's Image, Scroll and Zoom. The key closes when `reader` goes.
+  // the start-up image's Image, Scroll and Zoom, and Smooth. The key closes when `reader` goes.
   settings::SettingsReader reader(*services_.registry);
   if (reader.ReadFull()) {
     // Full screen is applied once the frame exists and the event loop runs.
@@ -94,6 +99,10 @@ MainFrame::MainFrame(const FrameServices& services, const std::string& commandLi
   RefreshClipboardState();
 
   OpenStartupImage(commandLine, reader);
+  // Read last, after the older values (the reduction it chooses is drawn at the
+  // first paint, which comes later).
+  view_->SetSmooth(reader.ReadSmooth());
+  ui_.SetCheck(cmd::kExactPixels, !view_->smooth());
   ApplyAllUiState();
 }
 
@@ -106,6 +115,7 @@ MainFrame::~MainFrame() {
 void MainFrame::OpenStartupImage(const std::string& commandLine,
                                  settings::SettingsReader& reader) {
   if (!commandLine.empty()) {
+    // The file's folder becomes the one the dialogs start in.
     OpenImageFile(commandLine, 1.0, -1, -1);
     return;
   }
@@ -118,6 +128,10 @@ void MainFrame::OpenStartupImage(const std::string& commandLine,
   }
   // With no stored image this clears the document and disables the image commands.
   OpenImageFile(image, zoom, scroll.x, scroll.y);
+  // The stored folder may be a later one than the image's (a save elsewhere).
+  if (std::string folder = reader.ReadFolder(); !folder.empty()) {
+    document_->SetLastFolder(std::move(folder));
+  }
 }
 
 bool MainFrame::OpenImageFile(const std::string& path, double zoom, int x, int y) {
@@ -159,8 +173,40 @@ void MainFrame::SaveSettings() {
   const double zoom = view_->zoom();
   s.scroll = {view::ToImage(view_->offset().x, zoom), view::ToImage(view_->offset().y, zoom)};
   s.zoom = zoom;
+  s.folder = document_->lastFolder();
+  s.smooth = view_->smooth();
   // A store that cannot be written loses the settings of this run only; closing goes on.
   settings::WriteSettings(*services_.registry, s);
+}
+
+namespace {
+
+// Accepts a drag that carries a local file, refuses any other.
+void AnswerDrag(QDropEvent* event) {
+  if (platform::DroppedLocalFile(event->mimeData())) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+}  // namespace
+
+void MainFrame::dragEnterEvent(QDragEnterEvent* event) { AnswerDrag(event); }
+
+void MainFrame::dragMoveEvent(QDragMoveEvent* event) { AnswerDrag(event); }
+
+void MainFrame::dropEvent(QDropEvent* event) {
+  const std::optional<std::string> path = platform::DroppedLocalFile(event->mimeData());
+  if (!path) {
+    event->ignore();
+    return;
+  }
+  event->acceptProposedAction();
+  // Opened once the drag is over, so that a message box about the file does not run inside
+  // the drag source's drop call.
+  QMetaObject::invokeMethod(
+      this, [this, file = *path] { OpenImageFile(file, 1.0, -1, -1); }, Qt::QueuedConnection);
 }
 
 void MainFrame::closeEvent(QCloseEvent* event) {

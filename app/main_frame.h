@@ -4,7 +4,8 @@
 // of the document operations (document::Document) and of the view, switches full screen, the
 // title bar and the scroll bars, keeps every command's enabled state and check mark in the
 // command-state table, restores the last image and view settings when it is created, and
-// stores them when it closes.
+// stores them when it closes. Space and Backspace step through the images of the current
+// file's folder (document::Document::OpenNeighbourImage); a file dropped on the window opens.
 //
 // Commands are integers (document/command_ids.h) routed by OnCommand in a fixed order: the
 // frame's own handlers first, then the view's (Copy goes through the view's content to the
@@ -76,7 +77,9 @@ class MainFrame : public QMainWindow {
   // while building the tool bar, title strip and view, then opens the start-up image: the
   // file named by `commandLine` at zoom 1.00, centred, or, with an empty command line, the
   // stored "Image" at its stored zoom and scroll point. A stored "Full" makes the frame go
-  // full screen once the event loop runs. The frame is not shown.
+  // full screen once the event loop runs. The dialogs start in the folder of the command
+  // line's file, or else in the stored "Folder" (the restored image's folder when none is
+  // stored). The frame is not shown.
   MainFrame(const FrameServices& services, const std::string& commandLine,
             FrameDialogs dialogs = {}, QWidget* parent = nullptr);
   ~MainFrame() override;
@@ -139,6 +142,11 @@ class MainFrame : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // A local file dragged onto the window (text/uri-list) is accepted; dropped, it opens as
+  // Open does (zoom 1.00, centred) once the drop has returned.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -28,7 +28,8 @@ namespace {
 QString Text(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 
 bool IsCheckCommand(int id) {
-  return id == cmd::kFullScreen || id == cmd::kScrollBars || id == cmd::kTitleBar;
+  return id == cmd::kFullScreen || id == cmd::kScrollBars || id == cmd::kTitleBar ||
+         id == cmd::kExactPixels;
 }
 
 }  // namespace
@@ -124,14 +125,16 @@ void MainFrame::CreateMenus() {
   optionsMenu_->addAction(actions_.at(cmd::kFullScreen));
   optionsMenu_->addAction(actions_.at(cmd::kScrollBars));
   optionsMenu_->addAction(actions_.at(cmd::kTitleBar));
+  optionsMenu_->addAction(actions_.at(cmd::kExactPixels));
   optionsButton_->setMenu(optionsMenu_);
 
   // The context menu: two groups of commands. Qt menus have no column breaks, so a separator
   // stands between the groups.
   contextMenu_ = new QMenu(this);
   contextMenu_->setObjectName("context menu");
-  for (int id : {cmd::kFullScreen, cmd::kScrollBars, cmd::kTitleBar, cmd::kProperties,
-                 cmd::kAbout}) {
+  // Exact pixels is here too, so that it can be changed in full screen.
+  for (int id : {cmd::kFullScreen, cmd::kScrollBars, cmd::kTitleBar, cmd::kExactPixels,
+                 cmd::kProperties, cmd::kAbout}) {
     contextMenu_->addAction(actions_.at(id));
   }
   contextMenu_->addSeparator();
@@ -171,6 +174,22 @@ bool MainFrame::FrameCommand(int id) {
     case cmd::kTitleBar:
       OnToggleTitleBar();
       return true;
+    case cmd::kExactPixels:
+      view_->SetSmooth(!view_->smooth());
+      ui_.SetCheck(cmd::kExactPixels, !view_->smooth());
+      return true;
+    case cmd::kZoomIn:
+      view_->ZoomLarger();
+      return true;
+    case cmd::kZoomOut:
+      view_->ZoomSmaller();
+      return true;
+    case cmd::kZoomOne:
+      view_->ZoomToOne();
+      return true;
+    case cmd::kZoomFit:
+      view_->ZoomToFit();
+      return true;
     case cmd::kRegister:
       RunModal(dialogs_.registration ? dialogs_.registration
                                      : [this](QWidget* owner) {
@@ -193,7 +212,13 @@ bool MainFrame::FrameCommand(int id) {
     case cmd::kClose:
       // "Stop viewing current image": the document empties itself and disables the commands
       // that need an image.
-      document_->ClearImage();
+      document_->CloseImage();
+      return true;
+    case cmd::kNextImage:
+      document_->OpenNeighbourImage(document::FolderStep::kNext);
+      return true;
+    case cmd::kPreviousImage:
+      document_->OpenNeighbourImage(document::FolderStep::kPrevious);
       return true;
     case cmd::kPaste:
       document_->PasteImage();
@@ -227,17 +252,19 @@ void MainFrame::RunModal(const std::function<void(QWidget*)>& dialog) {
 
 void MainFrame::OnOpen() {
   std::optional<std::string> path;
-  RunModal([this, &path](QWidget*) { path = services_.fileDialogs->GetOpenFileName(); });
+  const std::string folder = document_->lastFolder();
+  RunModal([this, &path, &folder](QWidget*) {
+    path = services_.fileDialogs->GetOpenFileName(folder);
+  });
   if (path) OpenImageFile(*path, 1.0, -1, -1);
 }
 
 void MainFrame::OnSave() {
   // The save dialog leaves full screen as it is.
   const std::optional<document::FileDialogService::SaveChoice> choice =
-      services_.fileDialogs->GetSaveFileName();
+      services_.fileDialogs->GetSaveFileName(document_->lastFolder());
   if (choice) document_->SaveImage(choice->path, choice->filterIndex);
 }
-
 
 void MainFrame::ShowProperties(QWidget* owner) {
   ShowPropertiesSheet(owner, *document_, *view_);

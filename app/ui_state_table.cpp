@@ -17,6 +17,7 @@ UiStateTable::UiStateTable()
           {cmd::kFullScreen, kUiPopupMenu},
           {cmd::kScrollBars, kUiPopupMenu},
           {cmd::kTitleBar, kUiPopupMenu},
+          {cmd::kExactPixels, kUiPopupMenu},
           {cmd::kZoomTrack, kUiChildControl},
       } {}
 

@@ -29,8 +29,8 @@ struct UiStateEntry {
 class UiStateTable {
  public:
   // The frame's entries: Copy, Paste, Save, Properties (popup menus and tool bar), Full
-  // Screen, ScrollBars, Title bar (popup menus) and Zoom Track (the slider). All start
-  // enabled and unchecked.
+  // Screen, ScrollBars, Title bar, Exact pixels (popup menus) and Zoom Track (the slider).
+  // All start enabled and unchecked.
   UiStateTable();
 
   // Records a state. Identifiers without an entry are ignored (false). The listener runs

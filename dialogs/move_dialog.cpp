@@ -19,7 +19,26 @@ QLabel* NamedLabel(const QString& text, int id, QWidget* parent) {
   return label;
 }
 
+// The folder as the texts name it; where no home could be found, the usual place.
+std::string FolderName(std::string_view folder) {
+  return folder.empty() ? std::string("~/.local/bin") : std::string(folder);
+}
+
 }  // namespace
+
+std::string MoveDescriptionText(std::string_view programFile, std::string_view folder) {
+  return "To register Ridgeview as default program for image files, " + std::string(programFile) +
+         " must be moved to the  " + FolderName(folder) +
+         " folder.\nClick Move to proceed, or Cancel.";
+}
+
+std::string MoveLabelText(std::string_view folder) {
+  return "Move Ridgeview to " + FolderName(folder) + " folder";
+}
+
+std::string MoveFailedText(std::string_view programFile, std::string_view folder) {
+  return "Cannot move " + std::string(programFile) + " to " + FolderName(folder) + " folder.";
+}
 
 MoveDialog::MoveDialog(QWidget* owner, std::string programPath, MoveDialogContext context)
     : QDialog(owner), programPath_(std::move(programPath)), context_(std::move(context)) {
@@ -36,10 +55,9 @@ MoveDialog::MoveDialog(QWidget* owner, std::string programPath, MoveDialogContex
   groupLayout->addWidget(path);
   layout->addWidget(group, 1);
 
+  const std::string programFile = FileNameOf(programPath_);
   auto* description = new QLabel(
-      QStringLiteral("To register Ridgeview as default program for image files, Ridgeview.exe "
-                     "must be moved to the  \\Windows folder.\nTap Move to proceed, or Cancel."),
-      this);
+      QString::fromStdString(MoveDescriptionText(programFile, context_.programFolder)), this);
   description->setObjectName(QStringLiteral("description"));
   description->setWordWrap(true);
   layout->addWidget(description, 1);
@@ -50,7 +68,8 @@ MoveDialog::MoveDialog(QWidget* owner, std::string programPath, MoveDialogContex
   layout->addWidget(shortcut_);
 
   auto* row = new QHBoxLayout;
-  row->addWidget(NamedLabel(QStringLiteral("Move Ridgeview to Windows folder"), control::kMoveText, this));
+  row->addWidget(NamedLabel(QString::fromStdString(MoveLabelText(context_.programFolder)),
+                            control::kMoveText, this));
   row->addStretch(1);
   move_ = new QPushButton(QStringLiteral("Move"), this);
   move_->setObjectName(control::Name(control::kMoveButton));
@@ -69,7 +88,8 @@ void MoveDialog::Move() {
   const std::string target = context_.programFolder + "/" + FileNameOf(programPath_);
   const bool folderReady = !context_.programFolder.empty() && MakeFolders(context_.programFolder);
   if (!folderReady || MoveFileNoReplace(programPath_, target, context_.moveOps) != 0) {
-    context_.messages->Show(kMoveFailedText, kProgramCaption, document::MessageIcon::Error);
+    context_.messages->Show(MoveFailedText(FileNameOf(programPath_), context_.programFolder),
+                            kProgramCaption, document::MessageIcon::Error);
     return;
   }
   movedTo_ = target;

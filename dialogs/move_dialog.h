@@ -3,22 +3,23 @@
 // place so the program still starts from where the user put it.
 //
 // Controls (object names are the control ids): group box 1025 "Ridgeview present location"
-// around the path text 1010; the description; check box 1007 "Create a shortcut at present
-// location" (checked at start); text 1026 "Move Ridgeview to Windows folder"; push buttons
-// 1005 "Move" and 2 "Cancel".
+// around the path text 1010; the description (MoveDescriptionText); check box 1007 "Create a
+// shortcut at present location" (checked at start); text 1026 (MoveLabelText); push buttons
+// 1005 "Move" and 2 "Cancel". The texts name the executable by its own file name and the
+// program folder by its real path.
 //
 // Move: the executable goes to <program folder>/<its file name> (the folder is created when
 // missing); an existing file there is never replaced. When that fails the error message
-// "Cannot move Ridgeview.exe to \Windows folder." is shown and the dialog stays open with
-// nothing changed. Then, with the box checked, the shortcut is made at ShortcutPathFor(old
-// path) pointing at the new place; when that fails the warning "Cannot create shortcut to
-// Ridgeview." is shown and the move stands. The dialog then closes with Accepted (OK).
-// Cancel closes it with Rejected.
+// MoveFailedText is shown and the dialog stays open with nothing changed. Then, with the box
+// checked, the shortcut is made at ShortcutPathFor(old path) pointing at the new place; when
+// that fails the warning "Cannot create shortcut to Ridgeview." is shown and the move
+// stands. The dialog then closes with Accepted (OK). Cancel closes it with Rejected.
 #pragma once
 
 #include <QDialog>
 
 #include <string>
+#include <string_view>
 
 #include "dialogs/file_relocation.h"
 #include "document/document_ports.h"
@@ -28,9 +29,18 @@ class QPushButton;
 
 namespace ridgeview::dialogs {
 
-inline constexpr char kMoveFailedText[] = "Cannot move Ridgeview.exe to \\Windows folder.";
 inline constexpr char kShortcutFailedText[] = "Cannot create shortcut to Ridgeview.";
 inline constexpr char kProgramCaption[] = "Ridgeview";
+
+// The texts naming the executable's file name `programFile` and the program folder `folder`:
+//   "To register Ridgeview as default program for image files, <file> must be moved to the
+//    <folder> folder." (two blanks before the folder), a line break, "Click Move to proceed,
+//    or Cancel.";
+//   "Move Ridgeview to <folder> folder";
+//   "Cannot move <file> to <folder> folder." (the error when the move fails).
+std::string MoveDescriptionText(std::string_view programFile, std::string_view folder);
+std::string MoveLabelText(std::string_view folder);
+std::string MoveFailedText(std::string_view programFile, std::string_view folder);
 
 struct MoveDialogContext {
   document::MessageService* messages = nullptr;  // required

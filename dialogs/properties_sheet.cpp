@@ -33,11 +33,15 @@ QPixmap ViewThumbnail(const PropertiesSnapshot& snapshot, QSize frame, qreal rat
   const document::ThumbnailSize size =
       document::FitThumbnail(image.w, image.h, frame.width(), frame.height());
   if (fit <= 0.0 || size.width <= 0 || size.height <= 0) return {};
-  std::optional<document::Image> thumbnail =
-      document::ScaledCopy(*snapshot.bitmap, size.width, size.height, document::ScaleKind::kScreen);
+  // The same area-mean reduction as the view's, so the thumbnail shows no moiré either.
+  document::ScaleMethod method;
+  method.areaMean = true;
+  method.footprint = fit;
+  std::optional<document::Image> thumbnail = document::ScaledCopy(
+      *snapshot.bitmap, size.width, size.height, document::ScaleKind::kScreen, method);
   if (!thumbnail) return {};
-  if (const std::optional<view::Rect> outline =
-          view::VisibleOutline(snapshot.offset, snapshot.clientSize, snapshot.zoom, fit)) {
+  if (const std::optional<view::Rect> outline = view::VisibleOutline(
+          snapshot.offset, snapshot.clientSize, snapshot.zoom, fit, image)) {
     DrawOutline(*thumbnail, *outline, kOutlineRed);
   }
   return ToPixmap(*thumbnail, ratio);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dialogs/program_location.h"
+#include "document/image_file_type.h"
 
 namespace ridgeview::dialogs {
 namespace {
@@ -34,7 +35,9 @@ bool UserWriteBit(mode_t mode, uid_t owner, gid_t group) {
 }  // namespace
 
 std::string FileTypeText(std::string_view path, std::string_view desktopTypeName) {
-  if (path.find(".wsq") != std::string_view::npos) return "WSQ Image";
+  if (document::ImageFileTypeOf(std::string(path)) == document::ImageFileType::kWsq) {
+    return "WSQ Image";
+  }
   return std::string(desktopTypeName);
 }
 

@@ -15,8 +15,9 @@ namespace ridgeview::dialogs {
 
 // File page.
 
-// "WSQ Image" when the path contains ".wsq" anywhere (case-sensitive), else the desktop's
-// type name for the file.
+// "WSQ Image" when the file at `path` is a WSQ file: by its first bytes, or, when they tell
+// no image kind (a missing file, say), by its name's extension in any letter case
+// (document::ImageFileTypeOf). Else the desktop's type name for the file.
 std::string FileTypeText(std::string_view path, std::string_view desktopTypeName);
 // Location: the path before its last '/', empty when it has none. Name: the part after it.
 std::string LocationText(std::string_view path);

@@ -40,7 +40,12 @@ std::optional<document::Image> MakeThumbnail(const document::Image& image, int f
   const document::ThumbnailSize size =
       document::FitThumbnail(header.width, header.height, frameWidth, frameHeight);
   if (size.width <= 0 || size.height <= 0) return std::nullopt;
-  return document::ScaledCopy(image, size.width, size.height, document::ScaleKind::kScreen);
+  // Area averaging, as the view reduces: picking would show moiré on a print's ridges.
+  document::ScaleMethod method;
+  method.areaMean = true;
+  method.footprint = FitFactor(header.width, header.height, frameWidth, frameHeight);
+  return document::ScaledCopy(image, size.width, size.height, document::ScaleKind::kScreen,
+                              method);
 }
 
 void DrawOutline(document::Image& image, const view::Rect& rect, Rgb colour) {

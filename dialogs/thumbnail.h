@@ -15,8 +15,9 @@ namespace ridgeview::dialogs {
 double FitFactor(int imageWidth, int imageHeight, int frameWidth, int frameHeight);
 
 // The image scaled to fit a frame of frameWidth x frameHeight pixels (FitThumbnail and
-// ScaledCopy of the screen kind): a 24-bit top-down image, or none when the image or the
-// frame is empty or the copy cannot be made.
+// ScaledCopy of the screen kind, reduced by area averaging with the fitting factor as
+// footprint, enlarged by nearest neighbour): a 24-bit top-down image, or none when the image
+// or the frame is empty or the copy cannot be made.
 std::optional<document::Image> MakeThumbnail(const document::Image& image, int frameWidth,
                                              int frameHeight);
 

@@ -20,14 +20,14 @@ bool IsClipboardReady(const Image& image, std::int32_t w, std::int32_t h) {
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> MakeClipboardDib(const Image& image, std::int32_t w,
-                                                          std::int32_t h) {
+                                                          std::int32_t h, ScaleMethod method) {
   if (w <= 0 || h <= 0) {
     return std::nullopt;
   }
   std::optional<Image> scaled;
   const Image* source = &image;
   if (!IsClipboardReady(image, w, h)) {
-    scaled = ScaledCopy(image, w, h, ScaleKind::kClipboard);
+    scaled = ScaledCopy(image, w, h, ScaleKind::kClipboard, method);
     if (!scaled) {
       return std::nullopt;
     }
@@ -83,8 +83,8 @@ std::optional<std::vector<std::uint8_t>> WrapDibAsBmpFile(std::span<const std::u
 }
 
 std::optional<std::vector<std::uint8_t>> MakeClipboardBmp(const Image& image, std::int32_t w,
-                                                          std::int32_t h) {
-  const std::optional<std::vector<std::uint8_t>> dib = MakeClipboardDib(image, w, h);
+                                                          std::int32_t h, ScaleMethod method) {
+  const std::optional<std::vector<std::uint8_t>> dib = MakeClipboardDib(image, w, h, method);
   if (!dib) {
     return std::nullopt;
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "document/image.h"
+#include "document/scaled_copy.h"
 
 namespace ridgeview::document {
 
@@ -21,12 +22,14 @@ inline constexpr std::size_t kClipboardDibHeaderSize = 52;  // 40-byte header + 
 //   bytes 40-51  masks red, green, blue;
 //   bytes 52-    image size bytes of pixels.
 // When the image already is a 16-bit bit-field image of w x h stored bottom row first, its
-// pixels and masks are taken 1:1; otherwise it is scaled (ScaledCopy, clipboard kind) and
-// the masks are 0x7C00, 0x03E0, 0x001F. Image size is stride x h (w x h x 2 for even w;
+// pixels and masks are taken 1:1; otherwise it is scaled (ScaledCopy, clipboard kind, with
+// `method`: picking by default, area averaging for a smoothed view) and the masks are 0x7C00,
+// 0x03E0, 0x001F. Image size is stride x h (w x h x 2 for even w;
 // for odd w the rows' 2 padding bytes are counted, so no pixel row is ever cut off).
 // None when w or h is not positive, the image is not valid, or the copy can't be made.
 std::optional<std::vector<std::uint8_t>> MakeClipboardDib(const Image& image, std::int32_t w,
-                                                          std::int32_t h);
+                                                          std::int32_t h,
+                                                          ScaleMethod method = {});
 
 // A bitmap file holding a packed block: a 14-byte file header ("BM", file size 14 + block
 // size, pixel offset 14 + header + colour table or masks) followed by the block unchanged.
@@ -35,7 +38,8 @@ std::optional<std::vector<std::uint8_t>> WrapDibAsBmpFile(std::span<const std::u
 
 // MakeClipboardDib wrapped as a bitmap file: the image/bmp data that Copy offers.
 std::optional<std::vector<std::uint8_t>> MakeClipboardBmp(const Image& image, std::int32_t w,
-                                                          std::int32_t h);
+                                                          std::int32_t h,
+                                                          ScaleMethod method = {});
 
 // Paste: an Image from image/bmp data, which is either a bitmap file (starting with "BM",
 // see BmpBytesToImage) or a bare packed block (see DibToImage). The two cannot be confused:

@@ -17,5 +17,12 @@ inline constexpr int kScrollBars = 32802;  // "ScrollBars"
 inline constexpr int kRegister = 32807;    // "Register"
 inline constexpr int kProperties = 32774;  // "Properties"
 inline constexpr int kZoomTrack = 32773;   // "Zoom Track": hosts the zoom slider
+inline constexpr int kExactPixels = 32840; // "Exact pixels": picked, not averaged, reductions
+inline constexpr int kZoomIn = 32841;      // no menu item; Ctrl + Plus: one magnifying step
+inline constexpr int kZoomOut = 32842;     // no menu item; Ctrl + Minus: one reducing step
+inline constexpr int kZoomOne = 32843;     // no menu item; Ctrl + 0: zoom 1.00
+inline constexpr int kZoomFit = 32844;     // no menu item; Ctrl + 9: fit the image
+inline constexpr int kNextImage = 32850;   // no menu item; Space
+inline constexpr int kPreviousImage = 32851;  // no menu item; Backspace
 
 }  // namespace ridgeview::document::command

@@ -1,5 +1,6 @@
-// Loading: the file-type choice, the WSQ branch, and the operations that install a loaded
-// image in the document (open, clear, reload).
+// Loading: the choice of decoder by the file's content, the WSQ branch, the operations that
+// install a loaded image in the document (open, clear, reload) and the steps through its
+// folder.
 #include "document/document_operations.h"
 
 #include <fcntl.h>
@@ -9,19 +10,23 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <optional>
 #include <span>
+#include <system_error>
 #include <utility>
 #include <vector>
 
-#include "codec/common/codec_memory.h"
-#include "codec/wsq/wsq.h"
 #include "document/bmp_file.h"
 #include "document/codec_budget.h"
 #include "document/command_ids.h"
+#include "document/image_file_type.h"
 #include "document/pixel_convert.h"
+#include "ridgeview/wsq.h"
 
 namespace ridgeview::document {
 
@@ -87,18 +92,6 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t limit, std::vector
   return ReadStatus::kOk;
 }
 
-enum class Branch { kNone, kWsq, kBmp, kPicture };
-
-Branch ChooseBranch(const std::string& path) {
-  // Order matters: the first substring found anywhere in the path decides.
-  if (path.find(".wsq") != std::string::npos) return Branch::kWsq;
-  if (path.find(".bmp") != std::string::npos) return Branch::kBmp;
-  if (path.find(".jpg") != std::string::npos) return Branch::kPicture;
-  if (path.find(".png") != std::string::npos) return Branch::kPicture;
-  if (path.find(".gif") != std::string::npos) return Branch::kPicture;
-  return Branch::kNone;
-}
-
 }  // namespace
 
 std::string DisplayNameForPath(const std::string& path) {
@@ -140,7 +133,7 @@ void Document::EnableImageCommands(bool enabled) {
 
 std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
   std::vector<std::uint8_t> file;
-  switch (ReadWholeFile(path, codec::codec_memory_budget(), file)) {
+  switch (ReadWholeFile(path, ridgeview_wsq_memory_budget(), file)) {
     case ReadStatus::kOk:
       break;
     case ReadStatus::kNoMemory:
@@ -150,17 +143,22 @@ std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
       return nullptr;
   }
 
-  codec::CodecBytes pixels;
-  int width = 0, height = 0, depth = 8, ppi = -1, lossy = 1, encoder = 0, software = 0;
-  static const unsigned char kNoBytes = 0;  // the decoder is never handed a null buffer
-  const int ret = codec::wsq_decode_mem(pixels, &width, &height, &depth, &ppi, &lossy, &encoder,
-                                        &software, file.empty() ? &kNoBytes : file.data(),
-                                        file.size());
+  ridgeview_wsq_image decoded{};
+  ridgeview_wsq_error error;
+  // The viewer shows one image at a time: the codec's threads are all its own (0: all).
+  const int ret = ridgeview_wsq_decode(file.data(), file.size(), 0, &decoded, &error);
+  // What the codec has to say goes to stderr, as it would have without the library between.
+  std::fputs(error.message, stderr);
+  const std::unique_ptr<unsigned char, void (*)(void*)> pixels(decoded.pixels,
+                                                               ridgeview_wsq_free);
   // The file's bytes are not needed any more; free them before the image is made. The codec
   // keeps its large work blocks for a next call; a viewer opens one image at a time, so they
   // go back to the system now.
   std::vector<std::uint8_t>().swap(file);
-  codec::codec_release_cached_memory();
+  ridgeview_wsq_release_cached_memory();
+  const int width = decoded.width;
+  const int height = decoded.height;
+  const int ppi = decoded.ppi;
   if (ret != 0 || !pixels || width <= 0 || height <= 0) {
     return nullptr;
   }
@@ -171,6 +169,13 @@ std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
     ShowError(kMsgPixelDataMalloc);
     return nullptr;
   }
+  // The scan's resolution travels with the image as its pixels per metre (the view's
+  // millimetres): 500 ppi is 19685 per metre.
+  if (ppi > 0 && ppi <= 100000) {
+    const auto perMetre = static_cast<std::int32_t>(ppi / 0.0254 + 0.5);
+    image->xPixelsPerMetre = perMetre;
+    image->yPixelsPerMetre = perMetre;
+  }
   wsqOrigin_ = true;
   return image;
 }
@@ -178,17 +183,19 @@ std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
 std::unique_ptr<Image> Document::LoadImageFile(const std::string& path) {
   wsqOrigin_ = false;
   std::unique_ptr<Image> image;
-  switch (ChooseBranch(path)) {
-    case Branch::kWsq:
+  switch (ImageFileTypeOf(path)) {
+    case ImageFileType::kWsq:
       image = LoadWsqFile(path);
       break;
-    case Branch::kBmp:
+    case ImageFileType::kBmp:
       image = Own(LoadBmpFile(path));
       break;
-    case Branch::kPicture:
+    case ImageFileType::kJpeg:
+    case ImageFileType::kPng:
+    case ImageFileType::kGif:
       image = Own(pictures_.Load(path));
       break;
-    case Branch::kNone:
+    case ImageFileType::kUnknown:
       break;
   }
   if (!image) {
@@ -198,6 +205,10 @@ std::unique_ptr<Image> Document::LoadImageFile(const std::string& path) {
 }
 
 bool Document::OpenImageFile(const std::string& path, double zoom, int x, int y) {
+  if (!path.empty()) {
+    folderWalk_.SetPosition(path);
+    NoteFolderOf(path);
+  }
   std::unique_ptr<Image> image = path.empty() ? nullptr : LoadImageFile(path);
   const bool loaded = image != nullptr;
   if (loaded) {
@@ -208,6 +219,22 @@ bool Document::OpenImageFile(const std::string& path, double zoom, int x, int y)
     ClearImage();
   }
   return loaded;
+}
+
+bool Document::OpenNeighbourImage(FolderStep step) {
+  const std::optional<std::string> next = folderWalk_.Neighbour(step);
+  return next && OpenImageFile(*next, 1.0, -1, -1);
+}
+
+void Document::CloseImage() {
+  ClearImage();
+  folderWalk_.Forget();
+}
+
+void Document::NoteFolderOf(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  lastFolder_ = (ec ? std::filesystem::path(path) : absolute).parent_path().string();
 }
 
 void Document::ClearImage() {

@@ -30,6 +30,11 @@ class DocumentView {
   // Size of the whole zoomed image in screen pixels (the copy's size).
   virtual int ContentWidth() const = 0;
   virtual int ContentHeight() const = 0;
+  // The view's zoom, or 0 when unknown (the copy is then the content size, picked). Below
+  // 1.00 (magnified) Copy takes the image at 1.00.
+  virtual double Zoom() const { return 0.0; }
+  // Whether the view draws its reductions by area averaging (Copy then does too).
+  virtual bool Smooth() const { return false; }
 };
 
 // Enabling of commands by identifier (command_ids.h).
@@ -71,18 +76,20 @@ class ClipboardService {
 };
 
 // The platform's open-file and save-file dialogs, owned by the active window. Their filters
-// are fixed (the open dialog's image filter; the save dialog's WSQ and BMP entries).
+// are fixed (the open dialog's image filters; the save dialog's WSQ, BMP and PNG entries).
+// Both start in `folder` (the last folder used; empty for the dialog's own choice).
 class FileDialogService {
  public:
   virtual ~FileDialogService() = default;
   // The chosen path, or none when cancelled.
-  virtual std::optional<std::string> GetOpenFileName() = 0;
+  virtual std::optional<std::string> GetOpenFileName(const std::string& folder) = 0;
   struct SaveChoice {
-    std::string path;     // exactly as the dialog returns it
-    int filterIndex = 1;  // 1-based position of the chosen filter entry: 1 WSQ, 2 BMP
+    std::string path;     // the file to write, with the extension the dialog settled on
+    int filterIndex = 1;  // 1-based position of the chosen filter entry: 1 WSQ, 2 BMP, 3 PNG
   };
-  // Prompts before overwriting an existing file; none when cancelled.
-  virtual std::optional<SaveChoice> GetSaveFileName() = 0;
+  // A name typed without a known extension gets the chosen filter's one (SaveTargetPath),
+  // before the dialog asks whether to replace an existing file; none when cancelled.
+  virtual std::optional<SaveChoice> GetSaveFileName(const std::string& folder) = 0;
 };
 
 }  // namespace ridgeview::document

@@ -19,14 +19,26 @@ enum class ScaleKind {
   kClipboard,
 };
 
+// How a copy is scaled.
+struct ScaleMethod {
+  // false: nearest neighbour, one source pixel picked per target pixel. true: area
+  // averaging (area_mean.h) with `footprint` source pixels per target pixel, the drawing of
+  // the view's smoothed reductions; a footprint of at most 1 (an enlargement) picks by
+  // nearest neighbour anyway.
+  bool areaMean = false;
+  double footprint = 1.0;
+};
+
 // A new image of target size w x h holding `source` stretched by nearest neighbour (target
 // pixel x takes source pixel x * sourceWidth div w, likewise for rows), or copied 1:1 when
-// the sizes are equal. Its imageBytes is the padded array size stride x h; for even widths
-// at 16 bits that is exactly w x h x 2.
+// the sizes are equal; with method.areaMean and a footprint above 1, reduced by area
+// averaging instead (source rendered to 24 bits first when it has another depth). Its
+// imageBytes is the padded array size stride x h; for even widths at 16 bits that is exactly
+// w x h x 2.
 // None when the source is not valid, w or h is not positive, the target would exceed
 // kMaxPixelBytes, or memory is short.
 std::optional<Image> ScaledCopy(const Image& source, std::int32_t w, std::int32_t h,
-                                ScaleKind kind);
+                                ScaleKind kind, ScaleMethod method = {});
 
 struct ThumbnailSize {
   int width = 0;

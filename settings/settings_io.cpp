@@ -1,4 +1,4 @@
-// Reading and writing the six view settings through the registry.
+// Reading and writing the view settings through the registry.
 #include <array>
 #include <cstring>
 
@@ -54,15 +54,24 @@ bool SettingsReader::ReadScrollBars() {
   return bytes ? (*bytes)[0] != 0 : true;
 }
 
-std::string SettingsReader::ReadImage() {
+bool SettingsReader::ReadSmooth() {
+  const auto bytes = ReadExact<kSmoothSize>(key_.get(), kSmoothName);
+  return bytes ? (*bytes)[0] != 0 : true;
+}
+
+std::string SettingsReader::ReadPathText(const char* name) {
   if (!key_) return {};
   std::vector<std::uint8_t> buffer(kMaxImageBytes);
-  const QueryResult r = key_->QueryValue(kImageName, buffer.data(), kMaxImageBytes);
+  const QueryResult r = key_->QueryValue(name, buffer.data(), kMaxImageBytes);
   if (r.status != RegStatus::Ok) return {};  // missing, or longer than any usable path
   const std::optional<std::string> path =
-      DecodeImagePath(r.type, std::span<const std::uint8_t>(buffer.data(), r.size));
+      DecodePathText(r.type, std::span<const std::uint8_t>(buffer.data(), r.size));
   return path.value_or(std::string());
 }
+
+std::string SettingsReader::ReadImage() { return ReadPathText(kImageName); }
+
+std::string SettingsReader::ReadFolder() { return ReadPathText(kFolderName); }
 
 ScrollPoint SettingsReader::ReadScroll() {
   const auto bytes = ReadExact<kScrollSize>(key_.get(), kScrollName);
@@ -90,7 +99,9 @@ ViewSettings ReadSettings(platform::Registry& registry, RestoreImage restore) {
       s.scroll = reader.ReadScroll();
       s.zoom = reader.ReadZoom();
     }
+    s.folder = reader.ReadFolder();
   }
+  s.smooth = reader.ReadSmooth();  // the newest value, read last
   return s;
 }
 
@@ -102,21 +113,25 @@ bool WriteSettings(platform::Registry& registry, const ViewSettings& settings) {
   const std::array<std::uint8_t, 1> scrollBars{static_cast<std::uint8_t>(settings.scrollBarsOn)};
   const std::array<std::uint8_t, 1> full{static_cast<std::uint8_t>(settings.fullScreen)};
   static const std::vector<std::uint8_t> kEmptyText{0, 0};
-  const std::vector<std::uint8_t> image = EncodeImagePath(settings.imagePath).value_or(kEmptyText);
+  const std::vector<std::uint8_t> image = EncodePathText(settings.imagePath).value_or(kEmptyText);
+  const std::vector<std::uint8_t> folder = EncodePathText(settings.folder).value_or(kEmptyText);
   const auto x = EncodeInt32(settings.scroll.x);
   const auto y = EncodeInt32(settings.scroll.y);
   std::array<std::uint8_t, kScrollSize> scroll{};
   std::memcpy(scroll.data(), x.data(), 4);
   std::memcpy(scroll.data() + 4, y.data(), 4);
   const auto zoom = EncodeDouble(settings.zoom);
+  const std::array<std::uint8_t, 1> smooth{static_cast<std::uint8_t>(settings.smooth)};
 
-  const std::array<ValueWrite, 6> writes{{
+  const std::array<ValueWrite, 8> writes{{
       {kTitleBarName, ValueType::Binary, AsBytes(titleBar)},
       {kScrollBarsName, ValueType::Binary, AsBytes(scrollBars)},
       {kFullName, ValueType::Binary, AsBytes(full)},
       {kImageName, ValueType::String, {image.data(), image.size()}},
       {kScrollName, ValueType::Binary, AsBytes(scroll)},
       {kZoomName, ValueType::Binary, AsBytes(zoom)},
+      {kFolderName, ValueType::String, {folder.data(), folder.size()}},
+      {kSmoothName, ValueType::Binary, AsBytes(smooth)},
   }};
   return key->SetValues(writes) == RegStatus::Ok;
 }

@@ -32,7 +32,7 @@ double DecodeDouble(std::span<const std::uint8_t, 8> bytes) {
   return std::bit_cast<double>(bits);
 }
 
-std::optional<std::vector<std::uint8_t>> EncodeImagePath(std::string_view utf8) {
+std::optional<std::vector<std::uint8_t>> EncodePathText(std::string_view utf8) {
   if (utf8.find('\0') != std::string_view::npos) return std::nullopt;
   const std::optional<std::u16string> units = Utf8ToUtf16(utf8);
   if (!units || units->size() + 1 > kMaxImagePathUnits) return std::nullopt;
@@ -47,8 +47,8 @@ std::optional<std::vector<std::uint8_t>> EncodeImagePath(std::string_view utf8) 
   return out;
 }
 
-std::optional<std::string> DecodeImagePath(platform::ValueType type,
-                                           std::span<const std::uint8_t> bytes) {
+std::optional<std::string> DecodePathText(platform::ValueType type,
+                                          std::span<const std::uint8_t> bytes) {
   if (type != platform::ValueType::String && type != platform::ValueType::ExpandString) {
     return std::nullopt;
   }

@@ -1,6 +1,7 @@
-// The view settings that survive a restart: title bar, scroll bars, full screen, and the
-// last image with its zoom and scroll point. They live in the current user's registry hive
-// under "Software\WTL\Ridgeview" as six values:
+// The view settings that survive a restart: title bar, scroll bars, full screen, the last
+// image with its zoom and scroll point, the folder the file dialogs start in, and whether
+// reductions are smoothed. They live in the current user's registry hive under
+// "Software\WTL\Ridgeview" as eight values:
 //
 //   name          type     size          bytes
 //   "TitleBar"    binary   4             int32 LE, 1 visible / 0 hidden
@@ -8,11 +9,15 @@
 //   "Full"        binary   1             1 full screen / 0 not
 //   "Image"       string   (chars+1)*2   UTF-16LE path with a zero terminator; empty = none
 //   "Scroll"      binary   8             int32 LE x, then int32 LE y
-//   "Zoom"        binary   8             IEEE-754 double, little-endian
+//   "Zoom"        binary   8             IEEE-754 double, little-endian; 0.0625 .. 10000
+//   "Folder"      string   (chars+1)*2   UTF-16LE folder last used by the Open and Save
+//                                        dialogs, as "Image" is stored; empty = none
+//   "Smooth"      binary   1             1 reductions area-averaged / 0 picked ("Exact pixels")
 //
 // The frame reads them while it is created, in the order Full, TitleBar, ScrollBars, Image,
-// Scroll, Zoom (Scroll and Zoom only when Image is not empty), and writes all six when it
-// closes, in the order TitleBar, ScrollBars, Full, Image, Scroll, Zoom, as one transaction.
+// Scroll, Zoom (Scroll and Zoom only when Image is not empty), Folder (these four only
+// without a file on the command line), Smooth, and writes all eight when it closes, in the
+// order TitleBar, ScrollBars, Full, Image, Scroll, Zoom, Folder, Smooth, as one transaction.
 // Missing or unusable values keep their defaults; a store that cannot be opened gives all
 // defaults and skips the write.
 #pragma once
@@ -31,6 +36,8 @@ inline constexpr char kFullName[] = "Full";
 inline constexpr char kImageName[] = "Image";
 inline constexpr char kScrollName[] = "Scroll";
 inline constexpr char kZoomName[] = "Zoom";
+inline constexpr char kFolderName[] = "Folder";
+inline constexpr char kSmoothName[] = "Smooth";
 
 // The image point shown at the view's top-left corner, in image pixels.
 struct ScrollPoint {
@@ -39,7 +46,7 @@ struct ScrollPoint {
   friend bool operator==(const ScrollPoint&, const ScrollPoint&) = default;
 };
 
-// The six values, holding their defaults when default-constructed.
+// The eight values, holding their defaults when default-constructed.
 struct ViewSettings {
   bool titleBar = true;       // "TitleBar"
   bool scrollBarsOn = true;   // "ScrollBars"
@@ -47,6 +54,8 @@ struct ViewSettings {
   std::string imagePath;      // "Image", UTF-8; empty when no file is open
   ScrollPoint scroll;         // "Scroll"
   double zoom = 1.0;          // "Zoom"
+  std::string folder;         // "Folder", UTF-8; empty when none was used yet
+  bool smooth = true;         // "Smooth"
   friend bool operator==(const ViewSettings&, const ViewSettings&) = default;
 };
 
@@ -69,6 +78,7 @@ class SettingsReader {
   bool ReadFull();        // default false
   bool ReadTitleBar();    // default true
   bool ReadScrollBars();  // default true
+  bool ReadSmooth();      // default true
 
   // The path as UTF-8, or empty. Used only when stored as a string or expandable string
   // (not expanded), of even size, ending in a zero unit with nothing but zero units after
@@ -78,21 +88,25 @@ class SettingsReader {
   ScrollPoint ReadScroll();  // default (0, 0)
   // The zoom, or 1.0 when it is missing, not a number, or outside [kMinZoom, kMaxZoom].
   double ReadZoom();
+  // The folder as UTF-8, or empty, under the rules of ReadImage.
+  std::string ReadFolder();
 
  private:
+  std::string ReadPathText(const char* name);
   platform::KeyHandle key_;
 };
 
 enum class RestoreImage { Yes, No };
 
 // Reads every value in the frame's order. With RestoreImage::No (a file was named on the
-// command line) "Image", "Scroll" and "Zoom" are not read and keep their defaults.
+// command line, whose folder becomes the last used) "Image", "Scroll", "Zoom" and "Folder"
+// are not read and keep their defaults.
 ViewSettings ReadSettings(platform::Registry& registry, RestoreImage restore = RestoreImage::Yes);
 
-// Opens the key (creating it when missing) and stores all six values in one transaction,
-// so a crash leaves either the previous six or these six. Returns false when nothing was
-// stored; callers may ignore it. A path that is not valid UTF-8, holds a zero byte, or is
-// longer than kMaxImagePathUnits - 1 UTF-16 units is stored as the empty path.
+// Opens the key (creating it when missing) and stores all eight values in one transaction,
+// so a crash leaves either the previous set or this one. Returns false when nothing was
+// stored; callers may ignore it. A path or folder that is not valid UTF-8, holds a zero byte,
+// or is longer than kMaxImagePathUnits - 1 UTF-16 units is stored as empty.
 bool WriteSettings(platform::Registry& registry, const ViewSettings& settings);
 
 }  // namespace ridgeview::settings

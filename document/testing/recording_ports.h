@@ -46,6 +46,8 @@ class RecordingView : public DocumentView {
   const Image* Bitmap() const override { return bitmap.get(); }
   int ContentWidth() const override { return contentWidth; }
   int ContentHeight() const override { return contentHeight; }
+  double Zoom() const override { return zoom; }
+  bool Smooth() const override { return smooth; }
 
   // Frees the bitmap as the frame does on a low-memory notice, keeping the name.
   void Release() { bitmap.reset(); }
@@ -54,6 +56,8 @@ class RecordingView : public DocumentView {
   std::optional<std::string> displayName;
   int contentWidth = 0;
   int contentHeight = 0;
+  double zoom = 0.0;    // 0: unknown, the copy is picked at the content size
+  bool smooth = false;  // the view's reductions are area-averaged
   std::vector<SetImageCall> calls;
   int replaceCalls = 0;
 };
@@ -103,15 +107,18 @@ class ScriptedPictureLoader : public PictureLoader {
   std::vector<std::string> paths;
 };
 
-// File dialogs answering from queues; an empty queue answers as if cancelled.
+// File dialogs answering from queues (an empty queue answers as if cancelled) and noting the
+// folder each was asked to start in.
 class ScriptedFileDialogs : public FileDialogService {
  public:
-  std::optional<std::string> GetOpenFileName() override {
+  std::optional<std::string> GetOpenFileName(const std::string& folder) override {
     ++openCalls;
+    folders.push_back(folder);
     return Next(openAnswers);
   }
-  std::optional<SaveChoice> GetSaveFileName() override {
+  std::optional<SaveChoice> GetSaveFileName(const std::string& folder) override {
     ++saveCalls;
+    folders.push_back(folder);
     return Next(saveAnswers);
   }
 
@@ -119,6 +126,7 @@ class ScriptedFileDialogs : public FileDialogService {
   std::deque<std::optional<SaveChoice>> saveAnswers;
   int openCalls = 0;
   int saveCalls = 0;
+  std::vector<std::string> folders;  // the start folder of every call, in order
 
  private:
   template <class T>

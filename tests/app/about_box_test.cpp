@@ -18,11 +18,13 @@ TEST(AboutBox, ShowsNameVersionIconAndHelpOnTheInfoColour) {
   AboutBox box;
   EXPECT_EQ(box.windowTitle(), "About Ridgeview");
   EXPECT_EQ(box.helpLabel()->text().toStdString(),
-            "Use the 'Action' key to toggle full screen.\n"
+            "Use the Return key (or F11) to toggle full screen.\n"
             "Use the arrow keys to zoom in and out, slowly with horizontal arrows, quickly with "
             "vertical.\n"
-            "Keep the stylus pressed in place to get the menu.\n"
-            "Move the pressed stylus to move the image.");
+            "Keep the mouse button pressed in place, or right-click, to get the menu.\n"
+            "Drag the image to move it.\n"
+            "Ctrl + wheel or Ctrl + Plus / Minus magnify up to 16 x (Ctrl + 0: 1.00, Ctrl + 9: "
+            "fit); Shift + drag measures.");
   EXPECT_NE(box.versionLabel()->frameShape(), QFrame::NoFrame);
   EXPECT_NE(box.helpLabel()->frameShape(), QFrame::NoFrame);
   EXPECT_TRUE(box.versionLabel()->alignment() & Qt::AlignHCenter);

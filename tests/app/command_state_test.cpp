@@ -30,7 +30,8 @@ TEST(CommandTable, EveryCommandIsListedOnceWithItsTexts) {
 
 TEST(UiStateTable, RecordsKnownCommandsAndReportsRealChangesOnly) {
   UiStateTable table;
-  EXPECT_EQ(table.Entries().size(), 8u);
+  EXPECT_EQ(table.Entries().size(), 9u);
+  EXPECT_EQ(table.Find(cmd::kExactPixels)->places, unsigned{kUiPopupMenu});
   EXPECT_EQ(table.Find(cmd::kCopy)->places, unsigned{kUiPopupMenu | kUiMenuBar});
   EXPECT_EQ(table.Find(cmd::kFullScreen)->places, unsigned{kUiPopupMenu});
   EXPECT_EQ(table.Find(cmd::kZoomTrack)->places, unsigned{kUiChildControl});

@@ -60,8 +60,8 @@ TEST(FrameCommands, ToolBarHasTheButtonsInOrderWithStatusTextsAsToolTips) {
   EXPECT_EQ(f.optionsButton()->popupMode(), QToolButton::InstantPopup);
   EXPECT_EQ(MenuTexts(f.optionsMenu()), (std::vector<std::string>{
                                             "Register", "|", "Full Screen", "ScrollBars",
-                                            "Title bar"}));
-  for (const char* checkable : {"Full Screen", "ScrollBars", "Title bar"}) {
+                                            "Title bar", "Exact pixels"}));
+  for (const char* checkable : {"Full Screen", "ScrollBars", "Title bar", "Exact pixels"}) {
     EXPECT_TRUE(MenuItem(f.optionsMenu(), checkable)->isCheckable()) << checkable;
   }
 
@@ -70,7 +70,7 @@ TEST(FrameCommands, ToolBarHasTheButtonsInOrderWithStatusTextsAsToolTips) {
       {cmd::kSave, "Save the current image"},
       {cmd::kProperties, "Image, file and view informations"},
       {cmd::kCopy, "Copy the zoomed image to the clipboard"},
-      {cmd::kPaste, "View image in device clipboard"},
+      {cmd::kPaste, "View image in clipboard"},
       {cmd::kAbout, "Ridgeview information"}};
   for (const auto& [id, tip] : tips) {
     ASSERT_NE(f.button(id), nullptr) << id;
@@ -96,7 +96,10 @@ TEST(FrameCommands, KeysAreWindowWideShortcuts) {
   EXPECT_EQ(keys(cmd::kPaste), "Ctrl+V Shift+Ins");
   EXPECT_EQ(keys(cmd::kExit), "Ctrl+Q");
   EXPECT_EQ(keys(cmd::kFullScreen), "Return F11");
-  for (int id : {cmd::kOpen, cmd::kCopy, cmd::kFullScreen, cmd::kExit}) {
+  EXPECT_EQ(keys(cmd::kNextImage), "Space");
+  EXPECT_EQ(keys(cmd::kPreviousImage), "Backspace");
+  for (int id : {cmd::kOpen, cmd::kCopy, cmd::kFullScreen, cmd::kExit, cmd::kNextImage,
+                 cmd::kPreviousImage}) {
     EXPECT_EQ(f.action(id)->shortcutContext(), Qt::WindowShortcut);
     EXPECT_TRUE(f.actions().contains(f.action(id))) << "keys must not depend on the tool bar";
   }
@@ -207,9 +210,9 @@ TEST(FrameCommands, ContextMenuHoldsBothGroupsAndOpensOnTheViewsRequest) {
   FrameHarness h;
   MainFrame& f = h.Start(testing::SamplePath());
   EXPECT_EQ(MenuTexts(f.contextMenu()),
-            (std::vector<std::string>{"Full Screen", "ScrollBars", "Title bar", "Properties",
-                                      "About Ridgeview", "|", "Open", "Save", "Close", "Copy",
-                                      "Paste"}));
+            (std::vector<std::string>{"Full Screen", "ScrollBars", "Title bar", "Exact pixels",
+                                      "Properties", "About Ridgeview", "|", "Open", "Save",
+                                      "Close", "Copy", "Paste"}));
   testing::ShowActive(f);
   emit f.view()->contextMenuRequested(f.view()->mapToGlobal(QPoint(100, 100)));
   EXPECT_TRUE(testing::WaitUntil([&] { return f.contextMenu()->isVisible(); }));

@@ -24,14 +24,15 @@ Q_GUI_EXPORT void qt_handleKeyEvent(QWindow* window, QEvent::Type t, int k,
 
 namespace ridgeview::app::testing {
 
-std::optional<std::string> ProbingFileDialogs::GetOpenFileName() {
+std::optional<std::string> ProbingFileDialogs::GetOpenFileName(const std::string& folder) {
   fullScreenDuringOpen.push_back(probe && probe());
-  return ScriptedFileDialogs::GetOpenFileName();
+  return ScriptedFileDialogs::GetOpenFileName(folder);
 }
 
-std::optional<document::FileDialogService::SaveChoice> ProbingFileDialogs::GetSaveFileName() {
+std::optional<document::FileDialogService::SaveChoice> ProbingFileDialogs::GetSaveFileName(
+    const std::string& folder) {
   fullScreenDuringSave.push_back(probe && probe());
-  return ScriptedFileDialogs::GetSaveFileName();
+  return ScriptedFileDialogs::GetSaveFileName(folder);
 }
 
 FrameHarness::FrameHarness() {

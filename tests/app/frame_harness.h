@@ -23,8 +23,8 @@ namespace ridgeview::app::testing {
 // File dialogs that also note whether the frame was full screen when each was shown.
 class ProbingFileDialogs : public document::testing::ScriptedFileDialogs {
  public:
-  std::optional<std::string> GetOpenFileName() override;
-  std::optional<SaveChoice> GetSaveFileName() override;
+  std::optional<std::string> GetOpenFileName(const std::string& folder) override;
+  std::optional<SaveChoice> GetSaveFileName(const std::string& folder) override;
   std::function<bool()> probe;            // true when the window is full screen
   std::vector<bool> fullScreenDuringOpen;
   std::vector<bool> fullScreenDuringSave;

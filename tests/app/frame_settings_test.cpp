@@ -66,12 +66,13 @@ TEST(FrameSettings, ReadInCreationOrderAndWrittenInOneTransaction) {
   }
   // Without a stored image, Scroll and Zoom are not read.
   EXPECT_EQ(reads, (std::vector<std::string>{"query Full", "query TitleBar",
-                                             "query ScrollBars", "query Image"}));
+                                             "query ScrollBars", "query Image",
+                                             "query Folder", "query Smooth"}));
   memory.ClearJournal();
   h.Stop();
   const auto& journal = memory.Journal();
   EXPECT_EQ(std::count(journal.begin(), journal.end(),
-                       "write TitleBar,ScrollBars,Full,Image,Scroll,Zoom"),
+                       "write TitleBar,ScrollBars,Full,Image,Scroll,Zoom,Folder,Smooth"),
             1);
   EXPECT_EQ(std::count_if(journal.begin(), journal.end(),
                           [](const std::string& l) { return l.rfind("write", 0) == 0; }),

@@ -128,14 +128,16 @@ TEST_F(MoveDialogTest, ShowsItsTextsAndStartsChecked) {
   EXPECT_EQ(control::Find<QGroupBox>(&dialog, control::kPresentLocation)->title(),
             "Ridgeview present location");
   EXPECT_EQ(control::Find<QLabel>(&dialog, control::kPresentPath)->text(), "/opt/x/ridgeview");
-  EXPECT_EQ(dialog.findChild<QLabel*>("description")->text(),
-            "To register Ridgeview as default program for image files, Ridgeview.exe must be "
-            "moved to the  \\Windows folder.\nTap Move to proceed, or Cancel.");
+  // The texts name the executable's own file name and the real program folder.
+  const std::string folder = scratch.Path("home/.local/bin");
+  EXPECT_EQ(dialog.findChild<QLabel*>("description")->text().toStdString(),
+            "To register Ridgeview as default program for image files, ridgeview must be "
+            "moved to the  " + folder + " folder.\nClick Move to proceed, or Cancel.");
   auto* box = control::Find<QCheckBox>(&dialog, control::kShortcutBox);
   EXPECT_EQ(box->text(), "Create a shortcut at present location      ");
   EXPECT_TRUE(box->isChecked());
-  EXPECT_EQ(control::Find<QLabel>(&dialog, control::kMoveText)->text(),
-            "Move Ridgeview to Windows folder");
+  EXPECT_EQ(control::Find<QLabel>(&dialog, control::kMoveText)->text().toStdString(),
+            "Move Ridgeview to " + folder + " folder");
   EXPECT_EQ(control::Find<QPushButton>(&dialog, control::kMoveButton)->text(), "Move");
   EXPECT_EQ(control::Find<QPushButton>(&dialog, control::kCancelButton)->text(), "Cancel");
 }
@@ -200,7 +202,8 @@ TEST_F(MoveDialogTest, AnExistingTargetFailsWithTheErrorAndChangesNothing) {
   EXPECT_EQ(ReadFile(old), "program");
   EXPECT_EQ(ReadFile(scratch.Path("home/.local/bin/ridgeview")), "older version");
   ASSERT_EQ(messages.messages.size(), 1u);
-  EXPECT_EQ(messages.messages[0].text, "Cannot move Ridgeview.exe to \\Windows folder.");
+  EXPECT_EQ(messages.messages[0].text,
+            "Cannot move ridgeview to " + scratch.Path("home/.local/bin") + " folder.");
   EXPECT_EQ(messages.messages[0].caption, "Ridgeview");
   EXPECT_EQ(messages.messages[0].icon, document::MessageIcon::Error);
   dialog.CancelButton()->click();
@@ -217,6 +220,12 @@ TEST_F(MoveDialogTest, TheDialogMovesAcrossFileSystemsToo) {
   dialog.MoveButton()->click();
   EXPECT_EQ(ReadFile(scratch.Path("home/.local/bin/ridgeview")), "program");
   EXPECT_TRUE(fs::is_symlink(old));
+}
+
+TEST(MoveTexts, NameTheProgramFileAndFolderEvenWithoutAHome) {
+  EXPECT_EQ(MoveFailedText("Ridgeview.exe", "/opt/bin"), "Cannot move Ridgeview.exe to /opt/bin folder.");
+  EXPECT_EQ(MoveFailedText("ridgeview", ""), "Cannot move ridgeview to ~/.local/bin folder.");
+  EXPECT_EQ(MoveLabelText(""), "Move Ridgeview to ~/.local/bin folder");
 }
 
 }  // namespace

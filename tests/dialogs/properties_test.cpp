@@ -106,6 +106,20 @@ TEST(PropertiesSheet, OtherFilesMissingFilesAndReadOnlyFiles) {
   EXPECT_EQ(missing.Value("File", control::kCreated), "");
 }
 
+TEST(PropertiesValues, TheTypeOfAFileFollowsItsContent) {
+  testing::ScratchDesktop scratch;
+  const std::string wsqNamedJpg = scratch.Root() + "/photo.jpg";
+  WriteFile(wsqNamedJpg, std::string("\xFF\xA0\xFF\xA8", 4));
+  EXPECT_EQ(FileTypeText(wsqNamedJpg, "JPEG image"), "WSQ Image");
+  const std::string jpegNamedWsq = scratch.Root() + "/scan.wsq";
+  WriteFile(jpegNamedWsq, std::string("\xFF\xD8\xFF\xE0", 4));
+  EXPECT_EQ(FileTypeText(jpegNamedWsq, "JPEG image"), "JPEG image");
+  // Content that tells nothing: the name decides.
+  const std::string upper = scratch.Root() + "/PRINT_0001.WSQ";
+  WriteFile(upper, "????");
+  EXPECT_EQ(FileTypeText(upper, "Other"), "WSQ Image");
+}
+
 TEST(PropertiesSheet, APastedImageHasNoFilePage) {
   const document::Image image = Gray(8, 8, 1);
   ShownSheet sheet({"", "pasted", &image, false, {8, 8}, 1.0, {8, 8}, {}, {8, 8}});
@@ -183,8 +197,9 @@ TEST(PropertiesValues, ColourCountsAndHeaderTexts) {
 }
 
 TEST(PropertiesValues, FileTextsAndSizes) {
-  EXPECT_EQ(FileTypeText("/a/b.wsq.bak", "Backup"), "WSQ Image");
-  EXPECT_EQ(FileTypeText("/a/b.WSQ", "Other"), "Other");
+  // A missing file: its name's last extension decides, in any case.
+  EXPECT_EQ(FileTypeText("/a/b.wsq.bak", "Backup"), "Backup");
+  EXPECT_EQ(FileTypeText("/a/b.WSQ", "Other"), "WSQ Image");
   EXPECT_EQ(LocationText("/scan.wsq"), "");
   EXPECT_EQ(NameText("scan.wsq"), "scan.wsq");
   FileFacts facts;
@@ -233,6 +248,44 @@ TEST(PropertiesValues, FileSystemAttributesCountOnlyWhereTheFileSystemReportsThe
   EXPECT_TRUE(facts.found);
   EXPECT_EQ(AttributesText(facts), facts.compressed ? "Compressed" : "");
   std::remove(path.c_str());
+}
+
+TEST(PropertiesSheet, WholeImageVisibleOutlinesAllFourSides) {
+  // A 400 x 300 image in a larger client: the outline is the thumbnail's border (factor 2).
+  const document::Image image = Gray(400, 300, 100);
+  ShownSheet sheet({"", "pasted", &image, false, {400, 300}, 1.0, {400, 300}, {0, 0}, {640, 480}});
+  const QImage thumbnail = sheet.Picture("View", control::kViewThumbnail);
+  ASSERT_EQ(thumbnail.size(), QSize(200, 150));
+  const QColor red(255, 0, 0);
+  EXPECT_EQ(thumbnail.pixelColor(100, 0), red);    // top
+  EXPECT_EQ(thumbnail.pixelColor(0, 75), red);     // left
+  EXPECT_EQ(thumbnail.pixelColor(199, 75), red);   // right
+  EXPECT_EQ(thumbnail.pixelColor(198, 75), red);
+  EXPECT_EQ(thumbnail.pixelColor(100, 149), red);  // bottom
+  EXPECT_EQ(thumbnail.pixelColor(100, 148), red);
+  EXPECT_EQ(thumbnail.pixelColor(100, 75), QColor(100, 100, 100));
+  // Magnified (zoom 0.25, View page shows it as it is): a small outline inside.
+  ShownSheet magnified(
+      {"", "pasted", &image, false, {400, 300}, 0.25, {1600, 1200}, {400, 400}, {400, 200}});
+  EXPECT_EQ(magnified.Value("View", control::kZoom), "0.25");
+  EXPECT_EQ(magnified.Value("View", control::kSize), "(h) 1600 x (v) 1200");
+  const QImage small = magnified.Picture("View", control::kViewThumbnail);
+  EXPECT_EQ(small.pixelColor(50, 60), red);   // image (100, 100) / 2: the top-left corner
+  EXPECT_EQ(small.pixelColor(99, 60), red);   // right edge at (100 + 100) / 2 - 1
+  EXPECT_EQ(small.pixelColor(75, 70), QColor(100, 100, 100));
+}
+
+TEST(Thumbnail, ReducesByAreaAveragingWithoutMoire) {
+  // Ridges one pixel wide every second column: picking at a factor of 2 would show all
+  // black or all white, averaging shows the mean gray.
+  std::vector<std::uint8_t> gray(400 * 300);
+  for (int y = 0; y < 300; ++y)
+    for (int x = 0; x < 400; ++x) gray[static_cast<std::size_t>(y) * 400 + x] = x % 2 ? 200 : 0;
+  const document::Image ridges = *document::GrayToImage(gray, 400, 300);
+  const auto thumbnail = MakeThumbnail(ridges, 200, 150);
+  ASSERT_TRUE(thumbnail);
+  ASSERT_EQ(thumbnail->width, 200);
+  for (int x = 0; x < 200; ++x) EXPECT_EQ(thumbnail->TopDownRow(70)[3 * x], 100) << x;
 }
 
 TEST(Thumbnail, OutlineIsClippedAndEmptyRectanglesDrawNothing) {

@@ -1,6 +1,7 @@
 // Copying the zoomed image to the clipboard and pasting the clipboard's bitmap.
 #include "dib_builder.h"
 #include "document/clipboard_dib.h"
+#include "document/pixel_convert.h"
 #include "document_fixture.h"
 
 #include <filesystem>
@@ -71,6 +72,40 @@ TEST_F(ClipboardTest, CopyPlacesTheZoomedImageAsSixteenBitBottomUpBitmap) {
   EXPECT_EQ(Le32(file, h + 48), 0x001Fu);
   EXPECT_EQ(file[h + 52], 0x1F);
   EXPECT_EQ(file[h + 53], 0x00);
+}
+
+TEST_F(ClipboardTest, CopyOfASmoothedReductionAveragesAndAMagnifiedOneIsAtOne) {
+  // 4 x 2 gray: 10 20 30 40 / 50 60 70 80.
+  const Bytes gray = {10, 20, 30, 40, 50, 60, 70, 80};
+  view.SetImage(std::make_unique<Image>(*GrayToImage(gray, 4, 2)), "g", 2.0, -1, -1);
+  view.contentWidth = 2;
+  view.contentHeight = 1;
+  view.zoom = 2.0;
+  view.smooth = true;
+  ASSERT_TRUE(document.CopyImage());
+  const std::size_t pixels = 14 + 52;
+  const auto at = [&](std::size_t i) {
+    return (*clipboard.bmpData)[pixels + 2 * i] | ((*clipboard.bmpData)[pixels + 2 * i + 1] << 8);
+  };
+  const auto packed = [](int v) { return ((v >> 3) << 10) | ((v >> 3) << 5) | (v >> 3); };
+  EXPECT_EQ(at(0), packed(35));  // the mean of 10, 20, 50, 60, as the view draws it
+  EXPECT_EQ(at(1), packed(55));
+
+  // "Exact pixels": picked.
+  view.smooth = false;
+  ASSERT_TRUE(document.CopyImage());
+  EXPECT_EQ(at(0), packed(10));
+
+  // Magnified 4 x (content 16 x 8): the image itself at 1.00.
+  view.zoom = 0.25;
+  view.contentWidth = 16;
+  view.contentHeight = 8;
+  ASSERT_TRUE(document.CopyImage());
+  const Bytes& file = *clipboard.bmpData;
+  EXPECT_EQ(Le32(file, 14 + 4), 4u);
+  EXPECT_EQ(Le32(file, 14 + 8), 2u);
+  EXPECT_EQ(at(0), packed(50));  // bottom row first
+  EXPECT_EQ(at(4), packed(10));
 }
 
 TEST_F(ClipboardTest, CopyFailuresShowTheWarning) {

@@ -1,7 +1,7 @@
 // Loading by file type, opening, clearing and reloading the document.
 #include <sys/stat.h>
 
-#include "codec/common/codec_memory.h"
+#include "ridgeview/wsq.h"
 #include "dib_builder.h"
 #include "document/pixel_convert.h"
 #include "document_fixture.h"
@@ -52,38 +52,67 @@ TEST_F(DocumentTest, OpensWsqFileAsGrayImageNamedWithoutExtension) {
   EXPECT_EQ(image.pixels, expected->pixels);
 }
 
-TEST_F(DocumentTest, BranchIsTheFirstSubstringFoundAnywhereInThePath) {
-  // ".wsq" is searched first: a WSQ file stored as y.bmp in a folder x.wsq is read as WSQ.
-  const std::string nested = WriteWsq("x.wsq/y.bmp");
-  ASSERT_TRUE(document.OpenImageFile(nested, 1.0, -1, -1));
-  EXPECT_TRUE(document.wsqOrigin());
-  EXPECT_EQ(view.displayName, std::optional<std::string>("y"));
-
-  const std::string doubled = WriteWsq("a.wsq.bmp");
-  EXPECT_TRUE(document.OpenImageFile(doubled, 1.0, -1, -1));
-  EXPECT_TRUE(document.wsqOrigin());
+TEST_F(DocumentTest, DecoderIsChosenByContentWhateverTheName) {
+  // A WSQ file is read as WSQ under any name, also inside a folder with an extension.
+  for (const char* name : {"x.wsq/y.bmp", "a.wsq.bmp", "IMG.JPG", "scan.WSQ", "notes.txt"}) {
+    const std::string path = WriteWsq(name);
+    ASSERT_TRUE(document.OpenImageFile(path, 1.0, -1, -1)) << name;
+    EXPECT_TRUE(document.wsqOrigin()) << name;
+  }
+  EXPECT_EQ(view.displayName, std::optional<std::string>("notes"));
   EXPECT_TRUE(pictures.paths.empty());
 
-  // ".jpg", ".png" and ".gif" anywhere go to the picture loader, even a folder's extension.
+  // JPEG, PNG and GIF bytes go to the picture loader, even in a folder named like a WSQ file
+  // or under a name of another kind.
   pictures.answer = CreateImage(3, 2, 24);
-  EXPECT_TRUE(document.OpenImageFile(Path("a.png/noext"), 1.0, -1, -1));
-  EXPECT_EQ(view.displayName, std::optional<std::string>(""));
-  EXPECT_FALSE(document.wsqOrigin());
-  EXPECT_TRUE(document.OpenImageFile(Path("p.jpg"), 1.0, -1, -1));
-  EXPECT_TRUE(document.OpenImageFile(Path("p.gif"), 1.0, -1, -1));
-  EXPECT_EQ(pictures.paths,
-            (std::vector<std::string>{Path("a.png/noext"), Path("p.jpg"), Path("p.gif")}));
+  std::filesystem::create_directories(Path("prints.wsq"));
+  const std::string photo = Path("prints.wsq/photo.jpg");
+  WriteBytes(photo, {0xFF, 0xD8, 0xFF, 0xE0, 1, 2});
+  const std::string png = Path("shot.bmp");
+  WriteBytes(png, {0x89, 'P', 'N', 'G', 0x0D, 0x0A});
+  const std::string gif = Path("anim");
+  WriteBytes(gif, {'G', 'I', 'F', '8', '9', 'a'});
+  for (const std::string& path : {photo, png, gif}) {
+    EXPECT_TRUE(document.OpenImageFile(path, 1.0, -1, -1)) << path;
+    EXPECT_FALSE(document.wsqOrigin());
+  }
+  EXPECT_EQ(pictures.paths, (std::vector<std::string>{photo, png, gif}));
+  EXPECT_EQ(view.displayName, std::optional<std::string>(""));  // "anim" has no '.'
+
+  // Bitmap bytes named .png are read by the bitmap reader.
+  DibFields fields;
+  fields.width = 1;
+  fields.height = 1;
+  fields.bitsPerPixel = 24;
+  fields.pixels = {1, 2, 3, 0};
+  const std::string bmp = Path("really-a-bitmap.png");
+  WriteBytes(bmp, BuildBmp(fields));
+  ASSERT_TRUE(document.OpenImageFile(bmp, 1.0, -1, -1));
+  EXPECT_EQ(view.bitmap->pixels, fields.pixels);
+  EXPECT_EQ(pictures.paths.size(), 3u);
   EXPECT_TRUE(messages.messages.empty());
 }
 
-TEST_F(DocumentTest, UpperCaseExtensionsMatchNothingAndNameThePath) {
-  for (const char* name : {"scan.WSQ", "IMG.JPG", "notes.txt"}) {
-    const std::string path = WriteWsq(name);  // a valid WSQ file, whatever its name
+TEST_F(DocumentTest, UnknownContentFallsBackToTheExtensionInAnyCase) {
+  // Content matching no signature: the extension decides, whatever its letter case.
+  for (const char* name : {"IMG_0001.JPG", "scan.jpeg", "b.Png", "c.GIF"}) {
+    const std::string path = Path(name);
+    WriteBytes(path, {'?', '?', '?', '?'});
+    EXPECT_FALSE(document.OpenImageFile(path, 1.0, -1, -1)) << name;  // the loader says none
+    ASSERT_FALSE(pictures.paths.empty());
+    EXPECT_EQ(pictures.paths.back(), path);
+  }
+  EXPECT_EQ(pictures.paths.size(), 4u);
+  // The WSQ and bitmap branches fail on such bytes; a file that is an image neither by
+  // content nor by name fails without reaching any decoder. Each names its path.
+  for (const char* name : {"scan.WSQ", "scan.BMP", "notes.txt", "noext"}) {
+    const std::string path = Path(name);
+    WriteBytes(path, {'?', '?', '?', '?'});
     messages.messages.clear();
     EXPECT_FALSE(document.OpenImageFile(path, 1.0, -1, -1)) << name;
     ExpectOneMessage(kCannotLoad + path, MessageIcon::Error);
   }
-  EXPECT_TRUE(pictures.paths.empty());
+  EXPECT_EQ(pictures.paths.size(), 4u);
 }
 
 TEST_F(DocumentTest, FailedOpenClearsTheDocumentAndDisablesCommands) {
@@ -163,10 +192,10 @@ TEST_F(DocumentTest, PathLengthIsLimitedOnlyByTheSystem) {
 
 TEST_F(DocumentTest, WsqFileBeyondTheMemoryBudgetIsRefusedBeforeReading) {
   const std::string path = WriteWsq("big.wsq");
-  const std::size_t saved = codec::codec_memory_budget();
-  codec::codec_set_memory_budget(std::filesystem::file_size(path) - 1);
+  const std::size_t saved = ridgeview_wsq_memory_budget();
+  ridgeview_wsq_set_memory_budget(std::filesystem::file_size(path) - 1);
   const bool opened = document.OpenImageFile(path, 1.0, -1, -1);
-  codec::codec_set_memory_budget(saved);
+  ridgeview_wsq_set_memory_budget(saved);
 
   EXPECT_FALSE(opened);
   ASSERT_EQ(messages.messages.size(), 2u);

@@ -1,5 +1,6 @@
 // Saving the shown image as a bitmap file or as WSQ.
 #include "document/bmp_file.h"
+#include "document/image_file_type.h"
 #include "document/pixel_convert.h"
 #include "document_fixture.h"
 
@@ -112,9 +113,10 @@ TEST_F(SaveTest, TheChosenPathIsUsedExactly) {
   ASSERT_TRUE(document.SaveImage(Path("scan"), 1));
   EXPECT_TRUE(std::filesystem::exists(Path("scan")));
   EXPECT_FALSE(std::filesystem::exists(Path("scan.wsq")));
-  // The filter decides the format, not the name.
+  // A name with a known extension decides the format, whatever the filter.
   ASSERT_TRUE(document.SaveImage(Path("bitmap.wsq"), 2));
-  EXPECT_EQ(ReadBytes(Path("bitmap.wsq"))[0], 'B');
+  EXPECT_EQ(ReadBytes(Path("bitmap.wsq"))[0], 0xFF);
+  EXPECT_EQ(ReadBytes(Path("bitmap.wsq"))[1], 0xA0);
 }
 
 TEST_F(SaveTest, PastedImageIsSavedAsShown) {
@@ -156,9 +158,53 @@ TEST_F(SaveTest, NothingHappensWithoutImageOrWithAnUnknownFilter) {
   EXPECT_FALSE(document.SaveImage(Path("none.bmp"), 2));
   Show(Counting(4, 4));
   EXPECT_FALSE(document.SaveImage(Path("zero.bmp"), 0));
-  EXPECT_FALSE(document.SaveImage(Path("three.bmp"), 3));
+  EXPECT_FALSE(document.SaveImage(Path("four.bmp"), 4));
   EXPECT_TRUE(messages.messages.empty());
   EXPECT_TRUE(std::filesystem::is_empty(folder_));
+}
+
+TEST_F(SaveTest, PngIsEightBitGrayForAGrayImageAndTwentyFourBitOtherwise) {
+  // Byte 25 of a PNG file is the colour type of its header: 0 gray, 2 truecolour. That the
+  // pixels come back exactly is checked against Qt's reader in the platform tests.
+  ASSERT_TRUE(document.OpenImageFile(WriteWsq("print.wsq"), 1.0, -1, -1));
+  ASSERT_TRUE(document.SaveImage(Path("gray.png"), kSaveFilterPng));
+  const Bytes gray = ReadBytes(Path("gray.png"));
+  ASSERT_GT(gray.size(), 25u);
+  EXPECT_EQ(SniffImageType(gray), ImageFileType::kPng);
+  EXPECT_EQ(gray[25], 0);
+  Show(Filled(5, 3, 200, 100, 1));
+  ASSERT_TRUE(document.SaveImage(Path("colour.png"), kSaveFilterPng));
+  const Bytes colour = ReadBytes(Path("colour.png"));
+  ASSERT_GT(colour.size(), 25u);
+  EXPECT_EQ(colour[25], 2);
+  EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(SaveTest, AKnownExtensionInAnyCaseChoosesTheFormat) {
+  Show(Filled(64, 64, 10, 20, 30));
+  ASSERT_TRUE(document.SaveImage(Path("A.BMP"), kSaveFilterWsq));
+  EXPECT_EQ(SniffImageType(ReadBytes(Path("A.BMP"))), ImageFileType::kBmp);
+  ASSERT_TRUE(document.SaveImage(Path("b.Png"), kSaveFilterBmp));
+  EXPECT_EQ(SniffImageType(ReadBytes(Path("b.Png"))), ImageFileType::kPng);
+  ASSERT_TRUE(document.SaveImage(Path("c.WSQ"), kSaveFilterPng));
+  EXPECT_EQ(SniffImageType(ReadBytes(Path("c.WSQ"))), ImageFileType::kWsq);
+  // Any other name is written in the filter's format.
+  ASSERT_TRUE(document.SaveImage(Path("d.jpg"), kSaveFilterPng));
+  EXPECT_EQ(SniffImageType(ReadBytes(Path("d.jpg"))), ImageFileType::kPng);
+  // Every file written reopens.
+  for (const char* name : {"A.BMP", "c.WSQ"}) {
+    EXPECT_TRUE(document.OpenImageFile(Path(name), 1.0, -1, -1)) << name;
+  }
+}
+
+TEST_F(SaveTest, ASavedFilesFolderBecomesTheLastFolderUsed) {
+  Show(Counting(4, 4));
+  std::filesystem::create_directories(Path("out"));
+  ASSERT_TRUE(document.SaveImage(Path("out/x.bmp"), kSaveFilterBmp));
+  EXPECT_EQ(document.lastFolder(), Path("out"));
+  // A failed save leaves it.
+  EXPECT_FALSE(document.SaveImage(Path("absent/y.bmp"), kSaveFilterBmp));
+  EXPECT_EQ(document.lastFolder(), Path("out"));
 }
 
 }  // namespace

@@ -90,6 +90,19 @@ quit_viewer() {
   [ "$code" -eq 1 ] || fail "exit status $code after Ctrl+Q, expected 1 ($(cat "$work/viewer.log"))"
 }
 
+# Waits (up to five seconds) for a visible window titled $1 other than the viewer's and puts
+# its id in $other; fails with the message $2 when none appears.
+wait_for_other_window() {
+  other=""
+  tries=0
+  while [ -z "$other" ]; do
+    tries=$((tries + 1))
+    [ "$tries" -gt 50 ] && fail "$2"
+    other=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -v -x "$window" | head -n 1)
+    sleep 0.1
+  done
+}
+
 shot() {
   import -window root "$work/shots/$1.png" || fail "cannot take screenshot $1"
 }

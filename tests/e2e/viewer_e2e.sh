@@ -108,14 +108,8 @@ code=$?
 elapsed_ms=$(( ($(date +%s%N) - started) / 1000000 ))
 [ "$code" -eq 1 ] || fail "a second start with a damaged file ended with $code, expected 1 ($(cat "$work/damaged.log"))"
 [ "$elapsed_ms" -lt 2000 ] || fail "a second start with a damaged file took ${elapsed_ms} ms"
-box=""
-tries=0
-while [ -z "$box" ]; do
-  tries=$((tries + 1))
-  [ "$tries" -gt 50 ] && fail "no message box about the damaged file"
-  box=$(xdotool search --onlyvisible --name '^Ridgeview$' 2>/dev/null | grep -v -x "$window" | head -n 1)
-  sleep 0.1
-done
+wait_for_other_window Ridgeview "no message box about the damaged file"
+box=$other
 [ "$(pgrep -c -f "^$viewer")" -eq 1 ] || fail "more than one viewer runs: $(pgrep -a -f "^$viewer")"
 xdotool windowfocus --sync "$box" key Return 2>>"$work/xdotool.log"
 sleep 0.5

@@ -1,4 +1,4 @@
-// A writer killed at random moments must leave a complete set of six values: the set of
+// A writer killed at random moments must leave a complete set of values: the set of
 // some earlier write, never a mix of two writes and never a database that cannot be opened.
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -27,6 +27,7 @@ ViewSettings Generation(int n) {
   s.imagePath = "/prints/" + std::to_string(n) + "/thumb.wsq";
   s.scroll = {n, -n};
   s.zoom = 1.0 + (n % 997) * 0.01;
+  s.folder = "/prints/" + std::to_string(n);
   return s;
 }
 

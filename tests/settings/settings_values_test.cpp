@@ -1,4 +1,4 @@
-// The six values: defaults, exact stored bytes, read and write order, and what is done with
+// The eight values: defaults, exact stored bytes, read and write order, and what is done with
 // stored values that the program would never have written.
 #include <gtest/gtest.h>
 
@@ -64,6 +64,7 @@ TEST_F(SettingsValues, EmptyStoreGivesDefaults) {
   EXPECT_EQ(s.imagePath, "");
   EXPECT_EQ(s.scroll, (ScrollPoint{0, 0}));
   EXPECT_EQ(s.zoom, 1.0);
+  EXPECT_EQ(s.folder, "");
 }
 
 TEST_F(SettingsValues, StoredBytesFollowTheLayouts) {
@@ -74,6 +75,7 @@ TEST_F(SettingsValues, StoredBytesFollowTheLayouts) {
   s.imagePath = "/home/ana/\xC3\xA9/\xF0\x9F\x96\x90.wsq";  // é and U+1F590
   s.scroll = {300, -2};
   s.zoom = 2.5;
+  s.folder = "/srv/\xC3\xA9";
   ASSERT_TRUE(WriteSettings(registry_, s));
 
   EXPECT_EQ(Raw("TitleBar", ValueType::Binary), (Bytes{0, 0, 0, 0}));
@@ -84,6 +86,7 @@ TEST_F(SettingsValues, StoredBytesFollowTheLayouts) {
   EXPECT_EQ(Raw("Scroll", ValueType::Binary),
             (Bytes{0x2C, 0x01, 0x00, 0x00, 0xFE, 0xFF, 0xFF, 0xFF}));
   EXPECT_EQ(Raw("Zoom", ValueType::Binary), (Bytes{0, 0, 0, 0, 0, 0, 0x04, 0x40}));
+  EXPECT_EQ(Raw("Folder", ValueType::String), Utf16(u"/srv/\u00E9\0"sv));
 
   s = ViewSettings{};
   ASSERT_TRUE(WriteSettings(registry_, s));
@@ -92,6 +95,7 @@ TEST_F(SettingsValues, StoredBytesFollowTheLayouts) {
   EXPECT_EQ(Raw("Full", ValueType::Binary), (Bytes{0}));
   EXPECT_EQ(Raw("Image", ValueType::String), (Bytes{0, 0}));
   EXPECT_EQ(Raw("Zoom", ValueType::Binary), (Bytes{0, 0, 0, 0, 0, 0, 0xF0, 0x3F}));
+  EXPECT_EQ(Raw("Folder", ValueType::String), (Bytes{0, 0}));
 }
 
 TEST_F(SettingsValues, WrittenValuesReadBack) {
@@ -102,14 +106,16 @@ TEST_F(SettingsValues, WrittenValuesReadBack) {
   s.imagePath = "/data/prints/right index.wsq";
   s.scroll = {-5, 123456};
   s.zoom = 3.17;
+  s.folder = "/data/saved prints";
   ASSERT_TRUE(WriteSettings(registry_, s));
   EXPECT_EQ(ReadSettings(registry_), s);
 
-  // With a file on the command line the image, scroll point and zoom are not read.
+  // With a file on the command line the image, scroll point, zoom and folder are not read.
   ViewSettings expected = s;
   expected.imagePath.clear();
   expected.scroll = {};
   expected.zoom = 1.0;
+  expected.folder.clear();
   EXPECT_EQ(ReadSettings(registry_, RestoreImage::No), expected);
 }
 
@@ -122,7 +128,7 @@ TEST_F(SettingsValues, ReadsComeInTheFramesOrder) {
   EXPECT_EQ(registry_.Journal(),
             (Journal{"create HKEY_CURRENT_USER\\Software\\WTL\\Ridgeview", "query Full",
                      "query TitleBar", "query ScrollBars", "query Image", "query Scroll",
-                     "query Zoom", "close"}));
+                     "query Zoom", "query Folder", "query Smooth", "close"}));
 
   // Without a stored image, "Scroll" and "Zoom" are not read.
   s.imagePath.clear();
@@ -131,20 +137,22 @@ TEST_F(SettingsValues, ReadsComeInTheFramesOrder) {
   ReadSettings(registry_);
   EXPECT_EQ(registry_.Journal(),
             (Journal{"create HKEY_CURRENT_USER\\Software\\WTL\\Ridgeview", "query Full",
-                     "query TitleBar", "query ScrollBars", "query Image", "close"}));
+                     "query TitleBar", "query ScrollBars", "query Image", "query Folder",
+                     "query Smooth",
+                     "close"}));
 
   registry_.ClearJournal();
   ReadSettings(registry_, RestoreImage::No);
   EXPECT_EQ(registry_.Journal(),
             (Journal{"create HKEY_CURRENT_USER\\Software\\WTL\\Ridgeview", "query Full",
-                     "query TitleBar", "query ScrollBars", "close"}));
+                     "query TitleBar", "query ScrollBars", "query Smooth", "close"}));
 }
 
-TEST_F(SettingsValues, AllSixAreWrittenInOrderAsOneTransaction) {
+TEST_F(SettingsValues, AllEightAreWrittenInOrderAsOneTransaction) {
   ASSERT_TRUE(WriteSettings(registry_, ViewSettings{}));
   EXPECT_EQ(registry_.Journal(),
             (Journal{"create HKEY_CURRENT_USER\\Software\\WTL\\Ridgeview",
-                     "write TitleBar,ScrollBars,Full,Image,Scroll,Zoom", "close"}));
+                     "write TitleBar,ScrollBars,Full,Image,Scroll,Zoom,Folder,Smooth", "close"}));
 }
 
 TEST_F(SettingsValues, BrokenStoreGivesDefaultsAndSkipsTheWrite) {
@@ -194,7 +202,7 @@ TEST_F(SettingsValues, UnusableZoomsGiveOne) {
   const double inf = std::numeric_limits<double>::infinity();
   const std::pair<double, double> cases[] = {
       {2.5, 2.5},   {0.0, 1.0},    {-0.0, 1.0},     {-2.5, 1.0},   {nan, 1.0},
-      {inf, 1.0},   {-inf, 1.0},   {1e-300, 1.0},   {0.009, 1.0},  {0.01, 0.01},
+      {inf, 1.0},   {-inf, 1.0},   {1e-300, 1.0},   {0.009, 1.0},  {0.01, 1.0},   {0.0625, 0.0625}, {0.06, 1.0}, {0.25, 0.25},
       {10000, 10000}, {10000.5, 1.0}, {1e300, 1.0}, {4.9e-324, 1.0}};
   for (const auto& [stored, expected] : cases) {
     const auto bytes = EncodeDouble(stored);
@@ -203,7 +211,7 @@ TEST_F(SettingsValues, UnusableZoomsGiveOne) {
   }
 }
 
-TEST_F(SettingsValues, ImageTextRules) {
+TEST_F(SettingsValues, ImageAndFolderTextRules) {
   struct Case {
     const char* what;
     ValueType type;
@@ -231,9 +239,13 @@ TEST_F(SettingsValues, ImageTextRules) {
       {"empty value", ValueType::String, {}, ""},
       {"only terminator", ValueType::String, {0, 0}, ""},
   };
+  // "Folder" is text under the same rules.
   for (const Case& c : cases) {
     Store("Image", c.type, c.bytes);
-    EXPECT_EQ(ReadSettings(registry_).imagePath, c.expected) << c.what;
+    Store("Folder", c.type, c.bytes);
+    const ViewSettings read = ReadSettings(registry_);
+    EXPECT_EQ(read.imagePath, c.expected) << c.what;
+    EXPECT_EQ(read.folder, c.expected) << c.what;
   }
 }
 

@@ -2,10 +2,12 @@
 # The shell checks that need outside tools report a missing tool as skipped (status 77, which
 # CTest shows as skipped, never as passed) and, when CI=true, as failed.
 #
-#   skip_status.sh <frame_bomb.sh> <viewer_e2e.sh>
+#   skip_status.sh <frame_bomb.sh> <end-to-end script>...
 set -u
-bomb=${1:?usage: skip_status.sh <frame_bomb.sh> <viewer_e2e.sh>}
-e2e=${2:?usage: skip_status.sh <frame_bomb.sh> <viewer_e2e.sh>}
+usage="usage: skip_status.sh <frame_bomb.sh> <end-to-end script>..."
+bomb=${1:?$usage}
+: "${2:?$usage}"
+shift
 fail=0
 expect() {
   want=$1
@@ -19,8 +21,11 @@ trap 'rm -f "$tiny"' EXIT
 printf 'WSQ' >"$tiny"
 expect 77 env -u CI RIDGEVIEW_TIME_TOOL=/nonexistent/time "$bomb" /bin/true "$tiny"
 expect 1 env CI=true RIDGEVIEW_TIME_TOOL=/nonexistent/time "$bomb" /bin/true "$tiny"
-# Without Xvfb and the other tools on the PATH (the script finds its own shell by path).
-expect 77 env -u CI PATH=/nonexistent "$e2e" /bin/true "$tiny"
-expect 1 env CI=true PATH=/nonexistent "$e2e" /bin/true "$tiny"
+# Without Xvfb and the other tools on the PATH (the script finds its own shell by path). Every
+# script gets the four arguments the longest usage needs.
+for e2e in "$@"; do
+  expect 77 env -u CI PATH=/nonexistent "$e2e" /bin/true "$tiny" /bin/true /bin/true
+  expect 1 env CI=true PATH=/nonexistent "$e2e" /bin/true "$tiny" /bin/true /bin/true
+done
 [ "$fail" -eq 0 ] && echo "missing tools are reported as skipped, and as failures in CI"
 exit "$fail"

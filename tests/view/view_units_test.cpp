@@ -87,15 +87,27 @@ TEST(ViewReadouts, SettingsScrollPointRoundTripsThroughTheStartPoint) {
 }
 
 TEST(ViewReadouts, VisibleOutlineOnTheThumbnail) {
+  const Size big{4000, 4000};
   // Zoom 2: the client (240 x 268) covers 480 x 536 image pixels from (100, 60).
-  EXPECT_EQ(VisibleOutline({50, 30}, {240, 268}, 2.0, 4.0), (Rect{25, 15, 120, 134}));
+  EXPECT_EQ(VisibleOutline({50, 30}, {240, 268}, 2.0, 4.0, big), (Rect{25, 15, 120, 134}));
   // Factor 2.5: everything times 0.4, truncated (214.4 -> 214).
-  EXPECT_EQ(VisibleOutline({50, 30}, {240, 268}, 2.0, 2.5), (Rect{40, 24, 192, 214}));
+  EXPECT_EQ(VisibleOutline({50, 30}, {240, 268}, 2.0, 2.5, big), (Rect{40, 24, 192, 214}));
   // A thumbnail larger than the image (factor below 1) enlarges the outline.
-  EXPECT_EQ(VisibleOutline({0, 0}, {10, 20}, 1.0, 0.5), (Rect{0, 0, 20, 40}));
-  EXPECT_FALSE(VisibleOutline({0, 0}, {10, 10}, 1.0, 0.0));
-  EXPECT_FALSE(VisibleOutline({0, 0}, {10, 10}, 1.0, -2.0));
-  EXPECT_FALSE(VisibleOutline({0, 0}, {10, 10}, 1.0, std::nan("")));
+  EXPECT_EQ(VisibleOutline({0, 0}, {10, 20}, 1.0, 0.5, big), (Rect{0, 0, 20, 40}));
+  EXPECT_FALSE(VisibleOutline({0, 0}, {10, 10}, 1.0, 0.0, big));
+  EXPECT_FALSE(VisibleOutline({0, 0}, {10, 10}, 1.0, -2.0, big));
+  EXPECT_FALSE(VisibleOutline({0, 0}, {10, 10}, 1.0, std::nan(""), big));
+}
+
+TEST(ViewReadouts, VisibleOutlineOfAWholeImageStaysOnTheThumbnail) {
+  // A 500 x 400 image in a 640 x 480 client: the outline is the whole thumbnail (fit 2.5:
+  // 200 x 160), so its right and bottom strokes land on the thumbnail's last pixels.
+  EXPECT_EQ(VisibleOutline({0, 0}, {640, 480}, 1.0, 2.5, {500, 400}), (Rect{0, 0, 200, 160}));
+  // Magnified 4 x from content (400, 200): image pixels 100.. and 50.., 160 x 120 of them.
+  EXPECT_EQ(VisibleOutline({400, 200}, {640, 480}, 0.25, 2.5, {500, 400}),
+            (Rect{40, 20, 64, 48}));
+  // Panned to the image's right end at zoom 2: clipped at the right edge.
+  EXPECT_EQ(VisibleOutline({200, 0}, {100, 100}, 2.0, 1.0, {500, 400}), (Rect{400, 0, 100, 200}));
 }
 
 }  // namespace

@@ -6,18 +6,13 @@
 
 #include "view/core/view_core.h"
 #include "view/core/view_text.h"
+#include "view_test_support.h"
 
 namespace ridgeview::view {
 namespace {
 
-constexpr Point kCentre{-1, -1};
-
-ViewCore ShownView(bool scrollBarsOn, Size image, Size client, Size workArea = {240, 268}) {
-  ViewCore view(scrollBarsOn);
-  view.Resize(client);
-  view.SetImage(image, "scan", 1.0, kCentre, workArea);
-  return view;
-}
+using testing::kCentre;
+using testing::ShownView;
 
 // The image point under the client's centre.
 Point CentrePoint(const ViewState& s) {
@@ -115,8 +110,8 @@ TEST(ZoomTrack, ArrowKeysZoomThroughTheTrackbar) {
   EXPECT_EQ(view.State().zoom, 2.07);
   view.KeyDown(TrackbarKey::Right);
   EXPECT_EQ(view.State().zoom, 2.08);
-  view.KeyDown(TrackbarKey::Home);
-  EXPECT_EQ(view.State().zoom, 1.0);
+  view.KeyDown(TrackbarKey::Home);  // the trackbar's low end: 16 x
+  EXPECT_EQ(view.State().zoom, 0.0625);
   view.KeyDown(TrackbarKey::End);
   EXPECT_EQ(view.State().zoom, 2.08);
 }
@@ -147,8 +142,9 @@ TEST(ZoomTrack, ThumbBeyondTheRangeIsClamped) {
   EXPECT_TRUE(u.zoomTrackChanged);
   EXPECT_EQ(view.State().zoomTrack.Position(), 208);
   EXPECT_EQ(view.State().zoom, 2.08);
-  view.ZoomByTrackbar(TrackbarCode::ThumbTrack, -7);
-  EXPECT_EQ(view.State().zoom, 1.0);
+  view.ZoomByTrackbar(TrackbarCode::ThumbTrack, -7);  // the low end: 16 x
+  EXPECT_EQ(view.State().zoom, 0.0625);
+  EXPECT_EQ(view.State().zoomTrack.Position(), 96);
 }
 
 TEST(ZoomTrack, RestoredZoomOnASmallImage) {

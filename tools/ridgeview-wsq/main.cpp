@@ -18,8 +18,10 @@ int main(int argc, char** argv) {
   std::cerr << "usage: ridgeview-wsq encode|decode|info|check ...\n"
                "  encode [-b BITRATE] [-p PPI] [-c COMMENT] [-s WxH] IN OUT.wsq\n"
                "  decode IN.wsq OUT.pgm|OUT.raw\n"
-               "  encode|decode [options] [-j N] -o DIR IN...\n"
+               "  encode|decode [options] [-q] [-j N] -o DIR IN...\n"
                "  info IN.wsq\n"
-               "  check [-j N] IN.wsq...\n";
+               "  info --json IN.wsq...\n"
+               "  check [--json] [-q] [-j N] IN.wsq...\n"
+               "  (-q: no progress line on a terminal)\n";
   return 2;
 }

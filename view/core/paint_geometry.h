@@ -1,4 +1,7 @@
-// What a paint of the view covers, as pure functions of the view state.
+// What a paint of the view covers, as pure functions of the view state. This is the geometry
+// of picking one source pixel per client pixel, which the view uses at 1.00 and, with "Exact
+// pixels", for reductions; magnification and smoothed reductions map client pixel d to
+// content pixel offset + d instead (ViewCore::ImagePixelAt, MagnifyArea, ReduceAreaMean).
 //
 // A paint stretches the source rectangle (ToImage(offset), ToImage(clientSize)) of the bitmap
 // onto the whole client area (0, 0, clientSize). Only the part of that source rectangle that

@@ -59,11 +59,22 @@ std::optional<TrackbarCode> TrackbarModel::KeyDown(TrackbarKey key) {
 }
 
 double ZoomFromTrackbarPosition(std::int32_t position) {
-  return static_cast<double>(position) * 0.01;
+  if (position >= kUnitZoomPosition) return static_cast<double>(position) * 0.01;
+  const std::int32_t p = std::max(position, kMagnifyMinimumPosition);
+  return std::ldexp(1.0, p - kUnitZoomPosition);
 }
 
 std::int32_t TrackbarPositionFromZoom(double zoom) {
   const double scaled = zoom * 100.0;
+  if (scaled < 100.0 - 1e-9) {
+    // A magnification: the position of the largest power-of-two zoom not above it.
+    std::int32_t position = kUnitZoomPosition - 1;
+    while (position > kMagnifyMinimumPosition &&
+           zoom < ZoomFromTrackbarPosition(position)) {
+      --position;
+    }
+    return position;
+  }
   // A zoom stored from a position (1.16) multiplies back to just below it (115.99999...):
   // within 1e-9 of a whole number the product is that number, else it truncates.
   const double nearest = std::round(scaled);

@@ -3,8 +3,10 @@
 // the slider's key presses and drags back through it, so that the keys behave the same on
 // every toolkit.
 //
-// Position p stands for zoom p * 0.01; the view sets the range to 100..max when it shows an
-// image (see ViewCore::SetImage).
+// Position p >= 100 stands for zoom p * 0.01 (100 is 1.00). Below 100 the positions are the
+// magnifications, one position per doubling: 99 is zoom 1/2, 98 1/4, 97 1/8 and 96 1/16
+// (16 x). The view sets the range to 96..max when it shows an image (see ViewCore::SetImage),
+// and to the single position 100 without one.
 //
 // Mirroring onto a slider: range Minimum()..EffectiveMaximum(), page step PageSize(), single
 // step LineSize(), value Position(). The slider's own key handling should be bypassed in favour
@@ -68,11 +70,20 @@ class TrackbarModel {
   std::int32_t position_ = 0;
 };
 
-// The zoom a trackbar position stands for: position * 0.01, in double precision.
+// The position of zoom 1.00, the first magnification position (16 x) and the zoom it stands
+// for, the smallest zoom the view takes from its controls.
+inline constexpr std::int32_t kUnitZoomPosition = 100;
+inline constexpr std::int32_t kMagnifyMinimumPosition = 96;
+inline constexpr double kSmallestZoom = 0.0625;
+
+// The zoom a trackbar position stands for: position * 0.01 in double precision from 100 up;
+// 2^(position - 100) for 96..99 (1/16 .. 1/2); 1/16 below 96.
 double ZoomFromTrackbarPosition(std::int32_t position);
 
-// The trackbar position for a zoom: trunc(zoom * 100.0), saturated to the 32-bit range; a
-// product within 1e-9 of a whole number is taken as that number (1.16 * 100 is 115.99999...).
+// The trackbar position for a zoom: for zooms from 1.00 up trunc(zoom * 100.0), saturated to
+// the 32-bit range, a product within 1e-9 of a whole number being taken as that number
+// (1.16 * 100 is 115.99999...); for zooms below 1.00 the magnification position whose zoom is
+// the largest one not above it (0.75 -> 99, 0.5 -> 99, 0.3 -> 98, 0.0625 and less -> 96).
 std::int32_t TrackbarPositionFromZoom(double zoom);
 
 }  // namespace ridgeview::view

@@ -1,8 +1,10 @@
 // Image, zoom, trackbar and pan operations of the view core. Scroll-bar, wheel and resize
-// handling live in view_scrolling.cpp.
+// handling live in view_scrolling.cpp, the zoom keys, Ctrl + wheel, exact anchoring and the
+// pixel under a client point in view_zooming.cpp.
 #include "view/core/view_core.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "view/core/view_core_steps.h"
 
@@ -90,7 +92,9 @@ ViewUpdate ViewCore::SetImage(std::optional<Size> bitmapSize, std::string_view n
   // An image that already fits the work area would leave the trackbar a single position;
   // such an image can still be reduced, down to a quarter of its size.
   if (s_.hasImage && maximum < kTrackbarMinimum) maximum = kSmallImageMaximum;
-  s_.zoomTrack.SetRange(kTrackbarMinimum, SaturateToInt32(maximum));
+  // The magnifications sit below 100; without an image the trackbar keeps its one position.
+  const std::int32_t minimum = s_.hasImage ? MagnifyMinimumFor(s_.imageSize) : kTrackbarMinimum;
+  s_.zoomTrack.SetRange(minimum, SaturateToInt32(maximum));
   s_.zoomTrack.SetPageSize(kTrackbarPage);
   s_.zoomTrack.SetPosition(TrackbarPositionFromZoom(s_.zoom));
 
@@ -134,6 +138,11 @@ ViewUpdate ViewCore::ScrollToImagePoint(std::int32_t px, std::int32_t py, bool r
 ViewUpdate ViewCore::SetZoom(double newZoom, bool redraw) {
   if (!IsUsableZoom(newZoom)) return {};
   const double oldZoom = s_.zoom;
+  if (oldZoom < 1.0 || newZoom < 1.0) {
+    // From or to a magnification: the truncations below would move the centre by up to
+    // a few image pixels, which magnified are dozens of screen pixels.
+    return ZoomKeeping(newZoom, Point{s_.clientSize.w / 2, s_.clientSize.h / 2}, redraw);
+  }
   // Image point under the client's centre, each term truncated on its own.
   const std::int64_t cx = static_cast<std::int64_t>(ToImage(s_.offset.x, oldZoom)) +
                           ToImage(s_.clientSize.w / 2, oldZoom);
@@ -199,6 +208,22 @@ void ViewCore::StylusDown(Point p) { s_.dragPoint = p; }
 
 ViewUpdate ViewCore::StylusMove(Point p) {
   if (!s_.bitmapHeld) return {};
+  if (s_.zoom < 1.0) {
+    // Magnified: device pixels, so that every pixel of movement moves the image.
+    const Point target{
+        SaturateToInt32(static_cast<std::int64_t>(s_.offset.x) + s_.dragPoint.x - p.x),
+        SaturateToInt32(static_cast<std::int64_t>(s_.offset.y) + s_.dragPoint.y - p.y)};
+    ViewUpdate update;
+    s_.offset = target;
+    ClampOffset();
+    if (s_.scrollBarsOn) {
+      SetBarPositions();
+      update.scrollBarsChanged = true;
+    }
+    update.repaintAll = true;
+    s_.dragPoint = p;
+    return update;
+  }
   const std::int64_t dx =
       ToImage(SaturateToInt32(static_cast<std::int64_t>(s_.dragPoint.x) - p.x), s_.zoom);
   const std::int64_t dy =
@@ -237,9 +262,50 @@ ViewUpdate ViewCore::ZoomByTrackbar(TrackbarCode code, std::int32_t thumbPositio
 ViewUpdate ViewCore::KeyDown(TrackbarKey key) {
   if (key == TrackbarKey::Up) key = TrackbarKey::PageUp;
   if (key == TrackbarKey::Down) key = TrackbarKey::PageDown;
-  const std::optional<TrackbarCode> code = s_.zoomTrack.KeyDown(key);
-  if (!code) return {};
-  ViewUpdate update = ZoomByTrackbar(*code);
+  TrackbarModel& track = s_.zoomTrack;
+  const std::int32_t position = track.Position();
+  std::int64_t target = position;
+  TrackbarCode code;
+  switch (key) {
+    case TrackbarKey::Left:
+    case TrackbarKey::PageUp: {
+      code = key == TrackbarKey::Left ? TrackbarCode::LineUp : TrackbarCode::PageUp;
+      const std::int32_t step = key == TrackbarKey::Left ? track.LineSize() : track.PageSize();
+      if (position > kUnitZoomPosition) {
+        target = std::max<std::int64_t>(kUnitZoomPosition, std::int64_t{position} - step);
+      } else if (position == kUnitZoomPosition && s_.zoom > 1.0) {
+        target = kUnitZoomPosition;  // a restored zoom just above 1.00 stops at 1.00 first
+      } else {
+        target = std::int64_t{position} - 1;  // the next magnification
+      }
+      break;
+    }
+    case TrackbarKey::Right:
+    case TrackbarKey::PageDown: {
+      code = key == TrackbarKey::Right ? TrackbarCode::LineDown : TrackbarCode::PageDown;
+      const std::int32_t step = key == TrackbarKey::Right ? track.LineSize() : track.PageSize();
+      target = position < kUnitZoomPosition ? std::int64_t{position} + 1
+                                            : std::int64_t{position} + step;
+      break;
+    }
+    case TrackbarKey::Home:
+      code = TrackbarCode::Top;
+      target = track.Minimum();
+      break;
+    case TrackbarKey::End:
+      code = TrackbarCode::Bottom;
+      target = track.EffectiveMaximum();
+      break;
+    default:
+      return {};
+  }
+  const std::int32_t taken = track.SetPosition(SaturateToInt32(target));
+  if (taken == position && ZoomFromTrackbarPosition(taken) == s_.zoom) return {};
+  if (taken == position && !(position == kUnitZoomPosition && s_.zoom > 1.0 &&
+                             (code == TrackbarCode::LineUp || code == TrackbarCode::PageUp))) {
+    return {};  // at the end it moves toward: nothing, as on a plain trackbar
+  }
+  ViewUpdate update = ZoomByTrackbar(code);
   update.zoomTrackChanged = true;
   return update;
 }

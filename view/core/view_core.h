@@ -44,6 +44,16 @@ struct ViewState {
   ScrollBarModel vertical;
   TrackbarModel zoomTrack;  // the zoom trackbar the frame created and the view drives
   std::int32_t wheelRemainder = 0;  // wheel units below one notch, carried to the next event
+  std::int32_t zoomWheelRemainder = 0;  // the same for Ctrl + wheel (zoom steps)
+  // Reductions (zoom above 1.00) are drawn by area averaging ("Smooth", the default), or by
+  // picking one image pixel per screen pixel (the "Exact pixels" option). Magnification and
+  // 1.00 are exact either way.
+  bool smooth = true;
+};
+
+// A point in client pixels with fractions, for drawing over the image.
+struct ClientPointF {
+  double x = 0.0, y = 0.0;
 };
 
 // What a widget must do after an operation.
@@ -103,7 +113,8 @@ class ViewCore {
   //   start: the image point to show at the client's top-left corner, or (-1, -1) to centre.
   //   workArea: the screen's work area (screen minus task and menu bars); sets the trackbar's
   //     maximum, max(w * 100 / workArea.w, h * 100 / workArea.h). A non-positive work
-  //     dimension counts as 1 pixel.
+  //     dimension counts as 1 pixel. The minimum is MagnifyMinimumFor(image) (96, 16 x) with
+  //     an image and 100 without one.
   // Resets the scroll geometry and the trackbar; the whole view repaints.
   ViewUpdate SetImage(std::optional<Size> bitmapSize, std::string_view name, double newZoom,
                       Point start, Size workArea);
@@ -120,7 +131,8 @@ class ViewCore {
   ViewUpdate ScrollToImagePoint(std::int32_t px, std::int32_t py, bool redraw);
 
   // Changes the zoom keeping the image point under the client's centre in place (up to
-  // truncation); the title redraws since it shows the zoom. With the bars on, the line and
+  // truncation; exactly, to half a device pixel, when the old or the new zoom magnifies, see
+  // ZoomAround); the title redraws since it shows the zoom. With the bars on, the line and
   // page steps keep their size in image units. A zoom that is not finite or not above 0 is
   // ignored. Without redraw the caller repaints when it sees fit.
   ViewUpdate SetZoom(double newZoom, bool redraw);
@@ -147,6 +159,8 @@ class ViewCore {
   void StylusDown(Point p);
 
   // Stylus moved to p while pressed: the image follows it. Ignored while no bitmap is held.
+  // At magnification (zoom below 1.00) the offset moves by the pointer's movement in device
+  // pixels, so that slow movements are not lost to the conversion to image units.
   ViewUpdate StylusMove(Point p);
 
   // A scroll notification from the zoom trackbar. For ThumbPosition and ThumbTrack the
@@ -156,18 +170,70 @@ class ViewCore {
   ViewUpdate ZoomByTrackbar(TrackbarCode code, std::int32_t thumbPosition = 0);
 
   // A key pressed in the view, forwarded to the zoom trackbar with Up turned into Page Up and
-  // Down into Page Down, so that Left/Right zoom by 0.01 and Up/Down by 1.00. When the key
-  // moved the trackbar, the zoom follows as with ZoomByTrackbar.
+  // Down into Page Down, so that Left/Right zoom by 0.01 and Up/Down by 1.00 at 1.00 and
+  // above. A step that would cross 1.00 stops at 1.00 (also from a restored zoom such as 1.005
+  // whose thumb already sits at 100). Below 1.00, and from 1.00 toward magnification, every
+  // arrow and page key moves one magnification position: Left/Up to the next larger
+  // magnification (1.00 -> 1/2 -> 1/4 -> 1/8 -> 1/16), Right/Down back toward 1.00. Home and
+  // End go to the trackbar's ends (Home: 1/16). When the key moved the trackbar, the zoom
+  // follows as with ZoomByTrackbar.
   ViewUpdate KeyDown(TrackbarKey key);
 
   // Background of the zoom trackbar: button face without a bitmap, button highlight with one.
   TrackbarBackground ZoomTrackBackground() const;
+
+  // Zooms to newZoom keeping the image point under the client pixel `anchor` where it is,
+  // exactly (in fractions of a pixel, rounded once); the trackbar moves to the zoom's position
+  // (TrackbarPositionFromZoom), the title redraws and the whole view repaints. Nothing
+  // happens without an image, for an unusable zoom or for the current one.
+  ViewUpdate ZoomAround(double newZoom, Point anchor);
+
+  // The zoom keys and Ctrl + wheel (zoom_steps.h): one ladder step larger (Ctrl + Plus, wheel
+  // away from the user) or smaller (Ctrl + Minus), keeping the image point under `anchor`
+  // (nullopt: the client's centre) in place. Steps stop at the trackbar's ends: the larger
+  // step at its minimum's zoom (1/16 for any image up to 2^26 pixels a side), the smaller one
+  // at its maximum's zoom; a zoom already beyond an end does not move toward it.
+  ViewUpdate ZoomLarger(std::optional<Point> anchor = std::nullopt);
+  ViewUpdate ZoomSmaller(std::optional<Point> anchor = std::nullopt);
+  // Ctrl + 0: zoom 1.00; Ctrl + 9: FitZoom of the image in the client (may lie beyond the
+  // trackbar's maximum, whose thumb then stays at its end). Both keep the centre.
+  ViewUpdate ZoomToOne();
+  ViewUpdate ZoomToFit();
+
+  // A Ctrl + wheel event of `delta` units: each whole notch (kWheelDelta) is one ZoomLarger
+  // (positive, away from the user) or ZoomSmaller step about the client point `anchor`;
+  // units below a notch are carried over.
+  ViewUpdate ZoomWheel(std::int32_t delta, Point anchor);
+
+  // Smooth (area-averaged) or picked reductions; the whole view repaints when it changes.
+  ViewUpdate SetSmooth(bool smooth);
+
+  // The image pixel shown at client pixel p, or nullopt when p shows no image pixel (outside
+  // the client or the content, no image, the bitmap released). At magnification, 1.00 and
+  // smoothed reductions it is the pixel under p's centre, floor((offset + p + 0.5) * zoom);
+  // for picked reductions the pixel picked for p (SourcePixel of the paint's mapping).
+  std::optional<Point> ImagePixelAt(Point p) const;
+
+  // Where the centre of image pixel (px, py) lies on the client, in client pixels with
+  // fractions: (px + 0.5) / zoom - offset per axis.
+  ClientPointF ClientPointOf(Point imagePixel) const;
+
+  // The trackbar's minimum for an image: the position of the largest magnification (16, 8,
+  // 4, 2 x, else 1.00) at which the image's larger side stays within 2^30 device pixels, so
+  // that every content coordinate fits 32 bits.
+  static std::int32_t MagnifyMinimumFor(Size imageSize);
 
  private:
   void ResetScrollGeometry();
   void SetBarPositions();
   void SetBarRanges();
   ViewUpdate ScrollAxisTo(Axis axis, std::int64_t target);
+  // SetZoom's arithmetic for zoom changes from or to a magnification: keeps the image point
+  // under `anchor` in place exactly.
+  ViewUpdate ZoomKeeping(double newZoom, Point anchor, bool redraw);
+  // The zooms of the trackbar's two ends.
+  double LargestZoomAllowed() const;
+  double SmallestZoomAllowed() const;
 
   ViewState s_;
 };

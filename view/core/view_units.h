@@ -1,7 +1,8 @@
 // Plain geometry records of the image view and the two unit conversions that every zoom
 // computation goes through.
 //
-// The view shows an image reduced by `zoom` (1.0 = pixel for pixel, larger = smaller on screen).
+// The view shows an image reduced by `zoom` (1.0 = pixel for pixel, larger = smaller on screen,
+// below 1.0 magnified: 0.25 shows every image pixel as 4 x 4 screen pixels).
 // Image units are bitmap pixels, screen units are pixels of the view's client area. The two
 // conversions truncate toward zero and their rounding is part of the behaviour: scroll positions,
 // saved scroll points and painted rectangles all depend on it bit for bit.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -38,27 +39,54 @@ void DisplayImage::Reset(const document::Image* bitmap) {
   if (bitmap == nullptr || !document::IsValidImage(*bitmap)) return;
   if (IsWrappable(*bitmap)) {
     image_ = WrapRows(*bitmap);
-    return;
+  } else {
+    rendered_ = document::RenderRgb24(*bitmap);
+    if (!rendered_) return;
+    image_ = WrapRows(*rendered_);
+    if (image_.isNull()) rendered_.reset();
   }
-  rendered_ = document::RenderRgb24(*bitmap);
-  if (!rendered_) return;
-  image_ = WrapRows(*rendered_);
-  if (image_.isNull()) rendered_.reset();
+  gray_ = !image_.isNull() && document::IsGray(RowsOf(image_));
 }
 
 void DisplayImage::Clear() {
   image_ = QImage();
   rendered_.reset();
+  gray_ = false;
 }
 
-QImage StretchArea(const QImage& source, Rect paintSource, Size client, const QRect& area) {
-  if (source.isNull() || source.format() != QImage::Format_BGR888 || area.isEmpty() ||
-      client.w <= 0 || client.h <= 0) {
+document::Bgr24Rows RowsOf(const QImage& bgr888) {
+  document::Bgr24Rows rows;
+  if (bgr888.isNull() || bgr888.format() != QImage::Format_BGR888) return rows;
+  rows.data = bgr888.constBits();
+  rows.width = bgr888.width();
+  rows.height = bgr888.height();
+  rows.stride = static_cast<std::size_t>(bgr888.bytesPerLine());
+  return rows;
+}
+
+QImage ReduceAreaMean(const QImage& source, double zoom, Size contentSize, bool gray) {
+  if (source.isNull() || source.format() != QImage::Format_BGR888 || contentSize.w <= 0 ||
+      contentSize.h <= 0 || !(zoom > 1.0)) {
     return {};
   }
-  const int maxX = source.width() - 1;
-  const int maxY = source.height() - 1;
+  QImage out(contentSize.w, contentSize.h, QImage::Format_RGB32);
+  if (out.isNull()) return {};
+  if (!document::AreaMeanReduce(RowsOf(source), zoom, contentSize.w, contentSize.h,
+                                document::ReducedFormat::kXrgb32, out.bits(),
+                                static_cast<std::size_t>(out.bytesPerLine()), gray)) {
+    return {};
+  }
+  return out;
+}
 
+namespace {
+
+// Client pixels `area` copied from `source` (Format_BGR888) by a per-axis mapping: output
+// column i shows source column columnOf(area.x() + i), output row j source row
+// rowOf(area.y() + j), both already clamped into the source. Rows that repeat (enlargement)
+// are copied from the row just made. Format_RGB32; null when memory is short.
+template <typename ColumnOf, typename RowOf>
+QImage PickArea(const QImage& source, const QRect& area, ColumnOf columnOf, RowOf rowOf) {
   // Source column of every output column, as a byte offset into a source row.
   std::vector<qsizetype> columns;
   try {
@@ -67,22 +95,17 @@ QImage StretchArea(const QImage& source, Rect paintSource, Size client, const QR
     return {};
   }
   for (int i = 0; i < area.width(); ++i) {
-    const int sx = std::clamp(SourcePixel(area.x() + i, paintSource.x, paintSource.w, client.w),
-                              0, maxX);
-    columns[static_cast<std::size_t>(i)] = static_cast<qsizetype>(sx) * 3;
+    columns[static_cast<std::size_t>(i)] = static_cast<qsizetype>(columnOf(area.x() + i)) * 3;
   }
-
   QImage out(area.size(), QImage::Format_RGB32);
   if (out.isNull()) return {};
-  const qsizetype rowBytes = static_cast<qsizetype>(area.width()) * 4;
+  const std::size_t rowBytes = static_cast<std::size_t>(area.width()) * 4;
   int previousSy = -1;
   for (int j = 0; j < area.height(); ++j) {
-    const int sy = std::clamp(SourcePixel(area.y() + j, paintSource.y, paintSource.h, client.h),
-                              0, maxY);
+    const int sy = rowOf(area.y() + j);
     auto* dst = reinterpret_cast<std::uint32_t*>(out.scanLine(j));
     if (sy == previousSy) {
-      // Enlarged rows repeat: copy the row just made.
-      std::memcpy(dst, out.constScanLine(j - 1), static_cast<std::size_t>(rowBytes));
+      std::memcpy(dst, out.constScanLine(j - 1), rowBytes);
       continue;
     }
     previousSy = sy;
@@ -94,6 +117,43 @@ QImage StretchArea(const QImage& source, Rect paintSource, Size client, const QR
     }
   }
   return out;
+}
+
+}  // namespace
+
+QImage MagnifyArea(const QImage& source, double zoom, Point offset, const QRect& area) {
+  if (source.isNull() || source.format() != QImage::Format_BGR888 || area.isEmpty() ||
+      !(zoom > 0.0)) {
+    return {};
+  }
+  // Client pixel d shows content pixel offset + d, whose centre lies in image pixel
+  // floor((offset + d + 0.5) * zoom).
+  const auto sourceOf = [zoom](std::int64_t content, int last) {
+    const double v = std::floor((static_cast<double>(content) + 0.5) * zoom);
+    return static_cast<int>(std::clamp(v, 0.0, static_cast<double>(last)));
+  };
+  const int maxX = source.width() - 1;
+  const int maxY = source.height() - 1;
+  return PickArea(
+      source, area, [&](int x) { return sourceOf(std::int64_t{offset.x} + x, maxX); },
+      [&](int y) { return sourceOf(std::int64_t{offset.y} + y, maxY); });
+}
+
+QImage StretchArea(const QImage& source, Rect paintSource, Size client, const QRect& area) {
+  if (source.isNull() || source.format() != QImage::Format_BGR888 || area.isEmpty() ||
+      client.w <= 0 || client.h <= 0) {
+    return {};
+  }
+  const int maxX = source.width() - 1;
+  const int maxY = source.height() - 1;
+  return PickArea(
+      source, area,
+      [&](int x) {
+        return std::clamp(SourcePixel(x, paintSource.x, paintSource.w, client.w), 0, maxX);
+      },
+      [&](int y) {
+        return std::clamp(SourcePixel(y, paintSource.y, paintSource.h, client.h), 0, maxY);
+      });
 }
 
 }  // namespace ridgeview::view

@@ -11,6 +11,7 @@
 #include <QRect>
 #include <optional>
 
+#include "document/area_mean.h"
 #include "document/image.h"
 #include "view/core/view_units.h"
 
@@ -37,10 +38,33 @@ class DisplayImage {
   // True when image() shares the bitmap's own rows (no rendering was needed).
   bool wrapsBitmap() const { return !image_.isNull() && !rendered_; }
 
+  // True when every pixel has blue = green = red (a WSQ print, a gray bitmap): the readout
+  // then says "gray" and reductions average one channel. Found once per Reset.
+  bool gray() const { return gray_; }
+
  private:
   std::optional<document::Image> rendered_;
   QImage image_;
+  bool gray_ = false;
 };
+
+// The rows of a Format_BGR888 image as the area-mean reducer reads them.
+document::Bgr24Rows RowsOf(const QImage& bgr888);
+
+// The whole content of a smoothed reduction: contentSize pixels, pixel (cx, cy) the area mean
+// of `source` (Format_BGR888) over [cx * zoom, (cx + 1) * zoom) x [cy * zoom, (cy + 1) * zoom)
+// (document/area_mean.h). Made once per image and zoom; painting then copies the part the
+// client shows. Format_RGB32; a null image when `source` is not Format_BGR888, the size is
+// empty, zoom is not above 1.00 or memory is short.
+QImage ReduceAreaMean(const QImage& source, double zoom, Size contentSize, bool gray);
+
+// Client pixels `area` of a magnified view (zoom below 1.00) whose client shows content from
+// `offset`: client pixel (dx, dy) shows source pixel (floor((offset.x + dx + 0.5) * zoom),
+// floor((offset.y + dy + 0.5) * zoom)), clamped to the source, so that at zoom 1/m every
+// source pixel is an m x m square of device pixels (nearest neighbour, no smoothing).
+// Format_RGB32, or a null image when `source` is null or not Format_BGR888, `area` is empty or
+// memory is short.
+QImage MagnifyArea(const QImage& source, double zoom, Point offset, const QRect& area);
 
 // Client pixels `area` of a paint, stretched from `source` (Format_BGR888) by nearest
 // neighbour: client pixel (dx, dy) shows source pixel (SourcePixel(dx, paintSource.x,

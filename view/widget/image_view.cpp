@@ -25,6 +25,7 @@ ImageView::ImageView(QWidget* parent, bool scrollBarsOn)
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::StrongFocus);
   setCursor(Qt::ArrowCursor);
+  setMouseTracking(true);  // the pixel readout follows the pointer without a button
 
   const struct {
     QScrollBar* bar;
@@ -60,7 +61,11 @@ void ImageView::SetImage(std::unique_ptr<document::Image> newBitmap,
     display_.Clear();  // it may wrap the old bitmap's rows
     bitmap_ = std::move(newBitmap);
   }
-  display_.Reset(bitmap_.get());
+  ResetDisplay();
+  measureShown_ = false;
+  measuring_ = false;
+  measure_.clear();
+  readout_.clear();
 
   std::optional<Size> size;
   if (bitmap_) {
@@ -84,6 +89,30 @@ void ImageView::SetImage(std::unique_ptr<document::Image> newBitmap,
 
 void ImageView::SetZoom(double newZoom, bool redraw) { Apply(core_.SetZoom(newZoom, redraw)); }
 
+void ImageView::ZoomLarger() { Apply(core_.ZoomLarger()); }
+void ImageView::ZoomSmaller() { Apply(core_.ZoomSmaller()); }
+void ImageView::ZoomToOne() { Apply(core_.ZoomToOne()); }
+void ImageView::ZoomToFit() { Apply(core_.ZoomToFit()); }
+
+void ImageView::SetSmooth(bool smooth) {
+  Apply(core_.SetSmooth(smooth));
+  UpdateReadout(lastPointer_);  // a picked reduction may show another pixel under the pointer
+}
+
+void ImageView::ResetDisplay() {
+  display_.Reset(bitmap_.get());
+  reduced_ = QImage();
+  reducedZoom_ = 0.0;
+  resolution_ = bitmap_ ? ResolutionFromPixelsPerMetre(bitmap_->xPixelsPerMetre,
+                                                       bitmap_->yPixelsPerMetre)
+                        : std::nullopt;
+}
+
+std::optional<std::pair<Point, Point>> ImageView::measurement() const {
+  if (!measureShown_) return std::nullopt;
+  return std::make_pair(measureFrom_, measureTo_);
+}
+
 void ImageView::ToggleScrollBars() { Apply(core_.ToggleScrollBars()); }
 
 void ImageView::setScrollBarsOn(bool on) {
@@ -93,6 +122,7 @@ void ImageView::setScrollBarsOn(bool on) {
 void ImageView::ReleaseBitmap() {
   display_.Clear();
   bitmap_.reset();
+  ResetDisplay();
   Apply(core_.ReleaseBitmap());
   MirrorZoomTrack();
 }
@@ -105,7 +135,7 @@ bool ImageView::ReplaceBitmap(std::unique_ptr<document::Image> newBitmap) {
     display_.Clear();
     bitmap_ = std::move(newBitmap);
   }
-  display_.Reset(bitmap_.get());
+  ResetDisplay();
   Apply(core_.RestoreBitmap());
   MirrorZoomTrack();
   return true;
@@ -135,6 +165,10 @@ void ImageView::Apply(const ViewUpdate& u) {
     Relayout();
   }
   if (u.zoomTrackChanged) MirrorZoomTrack();
+  if (u.repaintAll || u.scrollBy.x != 0 || u.scrollBy.y != 0 || u.titleChanged) {
+    // The image moved under the pointer: another pixel may be under it now.
+    UpdateReadout(lastPointer_);
+  }
   if (u.titleChanged) MirrorTitle();
   if (u.repaintAll) {
     update();
@@ -164,7 +198,10 @@ void ImageView::MirrorZoomTrack() {
 }
 
 void ImageView::MirrorTitle() {
-  if (titleBar_) titleBar_->SetTitle(Title(core_.State()));
+  if (!titleBar_) return;
+  TitleText title = Title(core_.State());
+  if (title.ownerDrawn) title.middle = TitleMiddle(readout_, measure_);
+  titleBar_->SetTitle(title);
 }
 
 void ImageView::Relayout() {

@@ -1,6 +1,17 @@
-// The image view: the frame's client widget that shows the current bitmap reduced by the zoom,
-// scrolls it with or without its two scroll bars, pans it with the mouse, zooms it with the
-// keys through the zoom trackbar and asks for the context menu on tap-and-hold.
+// The image view: the frame's client widget that shows the current bitmap reduced or magnified
+// by the zoom, scrolls it with or without its two scroll bars, pans it with the mouse, zooms it
+// with the keys through the zoom trackbar and with Ctrl + wheel, reads out the pixel under the
+// pointer, measures with Shift + drag and asks for the context menu on tap-and-hold.
+//
+// Drawing: at 1.00 pixel for pixel; magnified (zoom below 1.00) every image pixel is a square
+// of device pixels (nearest neighbour, MagnifyArea); reduced, either by area averaging
+// ("Smooth", the default: the whole reduced content is made once per image and zoom and panning
+// copies from it) or by picking one pixel per screen pixel ("Exact pixels", StretchArea).
+//
+// Pointer: while it is over the image the title strip's middle shows the pixel readout
+// (FormatReadout: position, millimetres when the bitmap's pixels per metre are known, value);
+// Shift + left drag draws a line from the press to the pointer and shows its length
+// (FormatMeasure) until the next click. A plain drag pans.
 //
 // All arithmetic lives in ViewCore (view/core/view_core.h); this widget forwards each event to
 // it and carries out the returned ViewUpdate: repaint, scroll the shown pixels, mirror the
@@ -21,9 +32,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "document/image.h"
 #include "view/core/view_core.h"
+#include "view/core/view_text.h"
 #include "view/widget/display_image.h"
 
 namespace ridgeview::view {
@@ -50,6 +63,26 @@ class ImageView : public QWidget {
 
   // Changes the zoom keeping the point under the client's centre (see ViewCore::SetZoom).
   void SetZoom(double newZoom, bool redraw = true);
+
+  // The zoom keys (ViewCore::ZoomLarger etc.): one ladder step about the client's centre,
+  // 1.00, and the zoom that fits the image.
+  void ZoomLarger();
+  void ZoomSmaller();
+  void ZoomToOne();
+  void ZoomToFit();
+
+  // Smoothed (area-averaged) or picked reductions ("Exact pixels" is !smooth).
+  void SetSmooth(bool smooth);
+  bool smooth() const { return core_.State().smooth; }
+
+  // The title strip's middle field parts: the pixel readout (empty while the pointer is not
+  // over the image) and the measurement (empty when none is shown).
+  const std::string& readoutText() const { return readout_; }
+  const std::string& measureText() const { return measure_; }
+  // The measured image pixels (from, to) while a measurement is shown.
+  std::optional<std::pair<Point, Point>> measurement() const;
+  // The resolution of the shown bitmap (its pixels per metre), if known.
+  const std::optional<Resolution>& resolution() const { return resolution_; }
 
   // The ScrollBars command: shows or hides the scroll bars, keeping offset and zoom.
   void ToggleScrollBars();
@@ -102,6 +135,7 @@ class ImageView : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   // Carries out what the core asked for.
@@ -122,10 +156,31 @@ class ImageView : public QWidget {
   Size ToDevice(QSize logical) const;
   Size WorkArea() const;
   void PaintClient(QPainter& painter, const QRect& exposedLogical);
+  // Paints the visible content for magnification and smoothed reductions into `area`
+  // (device pixels); false when it could not (memory short), so the caller picks instead.
+  bool PaintContent(QPainter& painter, const QRect& area);
+  void PaintMeasurement(QPainter& painter);
+  // Points display_ at the bitmap (or nothing) and drops the reduced content.
+  void ResetDisplay();
+  // The readout for the device point p (nothing when it shows no image pixel).
+  void UpdateReadout(std::optional<Point> p);
+  void ClearMeasurement();
 
   ViewCore core_;
   std::unique_ptr<document::Image> bitmap_;
   DisplayImage display_;  // wraps bitmap_ or a rendering of it; cleared before bitmap_ goes
+  QImage reduced_;        // the smoothed reduction of the whole content, made on demand
+  double reducedZoom_ = 0.0;
+  std::optional<Resolution> resolution_;
+
+  // Pixel readout and measuring.
+  std::string readout_;
+  std::string measure_;
+  std::optional<Point> lastPointer_;  // device point of the last pointer position
+  bool measuring_ = false;            // a Shift + drag is in progress
+  bool measureShown_ = false;
+  Point measureFrom_{0, 0};
+  Point measureTo_{0, 0};
 
   QScrollBar* horizontal_;
   QScrollBar* vertical_;

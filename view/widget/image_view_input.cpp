@@ -1,6 +1,7 @@
 // The image view's input: keys to the zoom trackbar, tap-and-hold and panning with the left
-// button, the context menu from the right button and the Menu key, the wheel and the scroll
-// bars' actions.
+// button, measuring with Shift + left drag, the pixel readout following the pointer, the
+// context menu from the right button and the Menu key, the wheel (Ctrl + wheel zooms) and the
+// scroll bars' actions.
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QGuiApplication>
@@ -59,6 +60,7 @@ void ImageView::keyPressEvent(QKeyEvent* event) {
 void ImageView::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::RightButton) {
     event->accept();
+    ClearMeasurement();
     RequestMenuAt(event->globalPosition().toPoint());
     return;
   }
@@ -70,12 +72,76 @@ void ImageView::mousePressEvent(QMouseEvent* event) {
   leftDown_ = true;
   holdFired_ = false;
   pressPos_ = event->position().toPoint();
-  core_.StylusDown(ToDevice(event->position()));
+  const Point device = ToDevice(event->position());
+  lastPointer_ = device;
+  // Any click ends the measurement shown; Shift + press over the image starts a new one.
+  ClearMeasurement();
+  if (event->modifiers() & Qt::ShiftModifier) {
+    if (const std::optional<Point> pixel = core_.ImagePixelAt(device)) {
+      measuring_ = true;
+      measureShown_ = true;
+      measureFrom_ = *pixel;
+      measureTo_ = *pixel;
+      measure_ = FormatMeasure(measureFrom_, measureTo_, resolution_);
+      MirrorTitle();
+      update();
+      return;  // no pan, no tap-and-hold menu
+    }
+  }
+  core_.StylusDown(device);
   holdTimer_.start(QGuiApplication::styleHints()->mousePressAndHoldInterval());
 }
 
+void ImageView::ClearMeasurement() {
+  measuring_ = false;
+  if (!measureShown_) return;
+  measureShown_ = false;
+  measure_.clear();
+  MirrorTitle();
+  update();
+}
+
+void ImageView::UpdateReadout(std::optional<Point> p) {
+  std::string text;
+  const std::optional<Point> pixel = p ? core_.ImagePixelAt(*p) : std::nullopt;
+  if (pixel && !display_.empty() && pixel->x < display_.image().width() &&
+      pixel->y < display_.image().height()) {
+    const uchar* bgr = display_.image().constScanLine(pixel->y) + pixel->x * 3;
+    PixelValue value;
+    value.gray = display_.gray();
+    value.blue = bgr[0];
+    value.green = bgr[1];
+    value.red = bgr[2];
+    text = FormatReadout(*pixel, value, resolution_);
+  }
+  if (text == readout_) return;
+  readout_ = std::move(text);
+  MirrorTitle();
+}
+
+void ImageView::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+  lastPointer_.reset();
+  UpdateReadout(std::nullopt);
+}
+
 void ImageView::mouseMoveEvent(QMouseEvent* event) {
+  const Point device = ToDevice(event->position());
+  lastPointer_ = device;
+  if (measuring_ && (event->buttons() & Qt::LeftButton)) {
+    event->accept();
+    // The end follows the pointer over the image; outside it the end stays where it was.
+    if (const std::optional<Point> pixel = core_.ImagePixelAt(device)) {
+      measureTo_ = *pixel;
+      measure_ = FormatMeasure(measureFrom_, measureTo_, resolution_);
+      update();
+    }
+    UpdateReadout(device);
+    MirrorTitle();
+    return;
+  }
   if (!leftDown_ || holdFired_ || !(event->buttons() & Qt::LeftButton)) {
+    UpdateReadout(device);
     event->ignore();
     return;
   }
@@ -98,6 +164,7 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event) {
   event->accept();
   holdTimer_.stop();
   leftDown_ = false;
+  measuring_ = false;  // the measurement stays shown until the next click
 }
 
 void ImageView::OnHoldTimeout() {
@@ -132,6 +199,11 @@ void ImageView::wheelEvent(QWheelEvent* event) {
     return;
   }
   event->accept();
+  if (event->modifiers() & Qt::ControlModifier) {
+    // Ctrl + wheel zooms about the pointer: away from the user magnifies.
+    Apply(core_.ZoomWheel(delta, ToDevice(event->position())));
+    return;
+  }
   Apply(core_.Wheel(delta));
 }
 

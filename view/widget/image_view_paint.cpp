@@ -1,11 +1,15 @@
 // The image view's painting. Only client pixels the paint event exposes are touched: the
 // window-colour strips right of and below a content smaller than the client, the visible part
-// of the bitmap stretched by nearest neighbour, and nothing else, except pixels that neither
-// cover (no bitmap, a released one, or a sliver that the reduction maps past the bitmap's
-// edge), which get the window colour too so that no stale pixels show.
+// of the bitmap (magnified by whole device pixels, reduced by area averaging from the content
+// made once per zoom, or picked by nearest neighbour for "Exact pixels" and 1.00), the
+// measuring line over it, and nothing else, except pixels that neither cover (no bitmap, a
+// released one, or a sliver that the reduction maps past the bitmap's edge), which get the
+// window colour too so that no stale pixels show.
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPen>
 #include <QRegion>
+#include <algorithm>
 
 #include "view/core/paint_geometry.h"
 #include "view/widget/image_view.h"
@@ -14,6 +18,8 @@ namespace ridgeview::view {
 namespace {
 
 QRect ToQRect(const Rect& r) { return QRect(r.x, r.y, r.w, r.h); }
+
+const QColor kMeasureColour(255, 200, 0);
 
 }  // namespace
 
@@ -55,7 +61,18 @@ void ImageView::PaintClient(QPainter& painter, const QRect& exposedLogical) {
     uncovered -= r;
   }
 
-  if (!display_.empty()) {
+  bool contentPainted = false;
+  if (!display_.empty() && s.bitmapHeld && (s.zoom < 1.0 || (s.zoom > 1.0 && s.smooth))) {
+    // Client pixel d shows content pixel offset + d: the part of the content on the client.
+    const QRect onClient(0, 0, std::max(0, s.contentSize.w - s.offset.x),
+                         std::max(0, s.contentSize.h - s.offset.y));
+    const QRect area = onClient & exposed;
+    if (area.isEmpty() || PaintContent(painter, area)) {
+      contentPainted = true;
+      uncovered -= area;
+    }
+  }
+  if (!display_.empty() && !contentPainted) {
     const Size bitmapSize{display_.image().width(), display_.image().height()};
     if (const std::optional<StretchPart> part = PlanPaint(s, bitmapSize)) {
       const QRect area = ToQRect(part->destination) & exposed;
@@ -72,6 +89,40 @@ void ImageView::PaintClient(QPainter& painter, const QRect& exposedLogical) {
   }
 
   for (const QRect& r : uncovered) painter.fillRect(r, window);
+  if (measureShown_) PaintMeasurement(painter);
+  painter.restore();
+}
+
+bool ImageView::PaintContent(QPainter& painter, const QRect& area) {
+  const ViewState& s = core_.State();
+  if (s.zoom < 1.0) {
+    const QImage pixels = MagnifyArea(display_.image(), s.zoom, s.offset, area);
+    if (pixels.isNull()) return false;
+    painter.drawImage(area.topLeft(), pixels);
+    return true;
+  }
+  if (reduced_.isNull() || reducedZoom_ != s.zoom || reduced_.width() != s.contentSize.w ||
+      reduced_.height() != s.contentSize.h) {
+    reduced_ = ReduceAreaMean(display_.image(), s.zoom, s.contentSize, display_.gray());
+    reducedZoom_ = s.zoom;
+    if (reduced_.isNull()) return false;
+  }
+  // Panning is a copy out of the reduced content.
+  painter.drawImage(area.topLeft(), reduced_, area.translated(s.offset.x, s.offset.y));
+  return true;
+}
+
+void ImageView::PaintMeasurement(QPainter& painter) {
+  const ClientPointF a = core_.ClientPointOf(measureFrom_);
+  const ClientPointF b = core_.ClientPointOf(measureTo_);
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  const qreal width = std::max<qreal>(2.0, devicePixelRatioF() * 2.0);
+  // A dark casing under a bright line: visible on black ridges and white valleys alike.
+  painter.setPen(QPen(QColor(0, 0, 0, 160), width + 2.0, Qt::SolidLine, Qt::RoundCap));
+  painter.drawLine(QPointF(a.x, a.y), QPointF(b.x, b.y));
+  painter.setPen(QPen(kMeasureColour, width, Qt::SolidLine, Qt::RoundCap));
+  painter.drawLine(QPointF(a.x, a.y), QPointF(b.x, b.y));
   painter.restore();
 }
 

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -46,61 +48,116 @@ TEST(QtMessageService, ShowsTitleTextAndIcon) {
 
 TEST(DialogFilters, MatchTheDocumentedEntries) {
   EXPECT_EQ(OpenDialogFilters(),
-            QStringList({"Image Files (*.wsq *.bmp *.jpg *.gif *.png)", "WSQ Files (*.wsq)",
-                         "Bitmap Files (*.bmp)", "JPEG Files (*.jpg)", "PNG Files (*.png)",
-                         "GIF Files (*.gif)", "All Files (*)"}));
-  EXPECT_EQ(SaveDialogFilters(), QStringList({"WSQ Files (*.wsq)", "Bitmap Files (*.bmp)"}));
+            QStringList({"Image Files (*.wsq *.bmp *.jpg *.jpeg *.gif *.png)",
+                         "WSQ Files (*.wsq)", "Bitmap Files (*.bmp)", "JPEG Files (*.jpg *.jpeg)",
+                         "PNG Files (*.png)", "GIF Files (*.gif)", "All Files (*)"}));
+  EXPECT_EQ(SaveDialogFilters(), QStringList({"WSQ Files (*.wsq)", "Bitmap Files (*.bmp)",
+                                              "PNG Files (*.png)"}));
 }
 
-TEST(QtFileDialogService, SaveReturnsThePathAsTypedAndTheFilterPosition) {
-  QTemporaryDir dir;
-  const QString typed = dir.filePath("scan");
-  bool confirmsOverwrite = false;
-  QString suffix = "unset";
+// Types `name` into the dialog's name field and accepts, as the user pressing Save does.
+void TypeAndAccept(QFileDialog* dialog, const QString& name) {
+  auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  ASSERT_NE(field, nullptr);
+  field->setText(name);
+  static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept checks the choice
+}
+
+// Picks filter position `filter` (1-based) as the user does in the filter box.
+void ChooseFilter(QFileDialog* dialog, int filter) {
+  dialog->selectNameFilter(SaveDialogFilters().at(filter - 1));
+  emit dialog->filterSelected(SaveDialogFilters().at(filter - 1));
+}
+
+// The save dialog answered with `typed` under filter position `filter` (1-based).
+std::optional<document::FileDialogService::SaveChoice> SaveAs(const QString& typed, int filter,
+                                                             const std::string& folder = {}) {
   WhenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+    ChooseFilter(dialog, filter);
+    TypeAndAccept(dialog, typed);
+  });
+  return QtFileDialogService().GetSaveFileName(folder);
+}
+
+TEST(QtFileDialogService, SaveCompletesANameWithoutAKnownExtension) {
+  QTemporaryDir dir;
+  bool confirmsItself = true;
+  QString suffix;
+  QString started;
+  WhenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+    started = dialog->directory().absolutePath();
     EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
     EXPECT_EQ(dialog->nameFilters(), SaveDialogFilters());
     EXPECT_EQ(dialog->selectedNameFilter(), SaveDialogFilters().first());
-    confirmsOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+    confirmsItself = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+    // The default suffix follows the filter the user picks.
+    EXPECT_EQ(dialog->defaultSuffix(), "wsq");
+    ChooseFilter(dialog, 3);
     suffix = dialog->defaultSuffix();
-    dialog->selectNameFilter(SaveDialogFilters().at(1));
-    // Typed into the name field (selectFile leaves a focused field alone).
-    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    ASSERT_NE(name, nullptr);
-    name->setText(typed);
-    static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept checks the choice
+    TypeAndAccept(dialog, dir.filePath("scan"));
   });
-  const auto choice = QtFileDialogService().GetSaveFileName();
+  // A folder that is gone: the dialog starts in its nearest existing parent.
+  auto choice = QtFileDialogService().GetSaveFileName(dir.filePath("gone/deeper").toStdString());
+  EXPECT_EQ(started, dir.path());
   ASSERT_TRUE(choice);
-  EXPECT_EQ(choice->path, typed.toStdString());  // no extension added
+  EXPECT_EQ(choice->path, dir.filePath("scan.png").toStdString());
+  EXPECT_EQ(choice->filterIndex, 3);
+  EXPECT_EQ(suffix, "png");
+  EXPECT_FALSE(confirmsItself);  // the program asks, once the name is complete
+
+  choice = SaveAs(dir.filePath("photo.jpg"), 2);
+  ASSERT_TRUE(choice);
+  EXPECT_EQ(choice->path, dir.filePath("photo.jpg.bmp").toStdString());
+
+  // A known extension in any case stays; the filter is reported as chosen.
+  choice = SaveAs(dir.filePath("PRINT.WSQ"), 2);
+  ASSERT_TRUE(choice);
+  EXPECT_EQ(choice->path, dir.filePath("PRINT.WSQ").toStdString());
   EXPECT_EQ(choice->filterIndex, 2);
-  EXPECT_TRUE(confirmsOverwrite);
-  EXPECT_TRUE(suffix.isEmpty());
 }
 
-TEST(QtFileDialogService, SaveOverAnExistingFileAsksFirst) {
+TEST(QtFileDialogService, SaveAsksBeforeReplacingTheCompletedName) {
   QTemporaryDir dir;
   const QString existing = dir.filePath("old.bmp");
   QFile file(existing);
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   file.close();
-  bool asked = false;
+
+  // "old" with the bitmap filter is old.bmp: the question names it; Yes replaces.
+  QString question;
   WhenModalShown<QFileDialog>([&](QFileDialog* dialog) {
-    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    ASSERT_NE(name, nullptr);
-    name->setText(existing);
-    // The question comes up inside accept(); answer it once it shows.
-    WhenModalShown<QMessageBox>([&asked](QMessageBox* box) {
-      asked = true;
+    ChooseFilter(dialog, 2);
+    WhenModalShown<QMessageBox>([&question](QMessageBox* box) {
+      question = box->text();
       box->button(QMessageBox::Yes)->click();
     });
-    static_cast<QDialog*>(dialog)->accept();
+    TypeAndAccept(dialog, dir.filePath("old"));
   });
-  const auto choice = QtFileDialogService().GetSaveFileName();
-  EXPECT_TRUE(asked);
+  auto choice = QtFileDialogService().GetSaveFileName({});
+  EXPECT_EQ(question, ReplaceQuestion(existing));
   ASSERT_TRUE(choice);
   EXPECT_EQ(choice->path, existing.toStdString());
-  EXPECT_EQ(choice->filterIndex, 1);
+  EXPECT_EQ(choice->filterIndex, 2);
+
+  // No brings the dialog back on that name and filter; cancelling it saves nothing.
+  QString shownAgain;
+  QString filterAgain;
+  WhenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+    WhenModalShown<QMessageBox>([&](QMessageBox* box) {
+      WhenModalShown<QFileDialog>([&](QFileDialog* again) {
+        shownAgain = again->selectedFiles().value(0);
+        filterAgain = again->selectedNameFilter();
+        again->reject();
+      });
+      box->button(QMessageBox::No)->click();
+    });
+    ChooseFilter(dialog, 2);
+    TypeAndAccept(dialog, existing);
+  });
+  choice = QtFileDialogService().GetSaveFileName({});
+  EXPECT_FALSE(choice);
+  EXPECT_EQ(shownAgain, existing);
+  EXPECT_EQ(filterAgain, SaveDialogFilters().at(1));
 }
 
 TEST(QtFileDialogService, OpenReturnsTheChosenFileOrNothingWhenCancelled) {
@@ -113,15 +170,59 @@ TEST(QtFileDialogService, OpenReturnsTheChosenFileOrNothingWhenCancelled) {
     EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
     EXPECT_EQ(dialog->nameFilters(), OpenDialogFilters());
-    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    ASSERT_NE(name, nullptr);
-    name->setText(path);
-    static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept checks the choice
+    TypeAndAccept(dialog, path);
   });
-  EXPECT_EQ(QtFileDialogService().GetOpenFileName(), std::optional<std::string>(path.toStdString()));
+  EXPECT_EQ(QtFileDialogService().GetOpenFileName({}),
+            std::optional<std::string>(path.toStdString()));
 
   WhenModalShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
-  EXPECT_FALSE(QtFileDialogService().GetOpenFileName());
+  EXPECT_FALSE(QtFileDialogService().GetOpenFileName({}));
+}
+
+// The names the dialog lists in its current folder, once its model has read them.
+QStringList Listed(QFileDialog* dialog, int expected) {
+  auto* model = dialog->findChild<QFileSystemModel*>();
+  if (model == nullptr) return {};
+  const QModelIndex root = model->index(dialog->directory().absolutePath());
+  QElapsedTimer timer;
+  timer.start();
+  while (model->rowCount(root) < expected && timer.elapsed() < 3000) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  QApplication::processEvents(QEventLoop::AllEvents, 50);
+  QStringList names;
+  for (int row = 0; row < model->rowCount(root); ++row) {
+    names << model->index(row, 0, root).data().toString();
+  }
+  names.sort();
+  return names;
+}
+
+TEST(QtFileDialogService, OpenStartsInTheFolderAndMatchesExtensionsInAnyCase) {
+  QTemporaryDir dir;
+  for (const char* name : {"IMG_0001.JPG", "scan.jpeg", "PRINT.WSQ", "b.Png", "notes.txt"}) {
+    QFile file(dir.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  }
+  QString started;
+  QStringList listed;
+  WhenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+    started = dialog->directory().absolutePath();
+    listed = Listed(dialog, 4);
+    dialog->reject();
+  });
+  QtFileDialogService().GetOpenFileName(dir.path().toStdString());
+  EXPECT_EQ(started, dir.path());
+  EXPECT_EQ(listed, (QStringList{"IMG_0001.JPG", "PRINT.WSQ", "b.Png", "scan.jpeg"}));
+}
+
+TEST(StartFolder, TheNearestExistingFolderOrNone) {
+  QTemporaryDir dir;
+  QFile file(dir.filePath("f.wsq"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  EXPECT_EQ(StartFolder(dir.filePath("f.wsq").toStdString()), dir.path());  // a file's folder
+  EXPECT_EQ(StartFolder(""), "");
+  EXPECT_EQ(StartFolder("relative/folder"), "");
 }
 
 }  // namespace

@@ -18,15 +18,8 @@ namespace {
 using namespace ridgeview::view::testing;
 
 // A view with its slider and title strip, showing an image large enough for a long zoom range.
-struct Rig {
-  ImageView view{nullptr, false};
-  ZoomSlider slider;
-  TitleStrip title;
-  Rig() {
-    view.SetZoomTrack(&slider);
-    view.SetTitleBar(&title);
-    ShowSized(view, 200, 150);
-  }
+struct Rig : ViewRig {
+  Rig() : ViewRig(200, 150, false) {}
 };
 
 TEST(ImageViewKeys, ArrowsZoomThroughTheTrackbarAndMoveTheSlider) {
@@ -34,7 +27,7 @@ TEST(ImageViewKeys, ArrowsZoomThroughTheTrackbarAndMoveTheSlider) {
   rig.view.SetImage(MakeGray(4000, 3000, Pattern), "big", 1.0, -1, -1);
   const TrackbarModel& track = rig.view.core().State().zoomTrack;
   ASSERT_GE(track.EffectiveMaximum(), 300) << "the screen's work area is unexpectedly large";
-  EXPECT_EQ(rig.slider.minimum(), 100);
+  EXPECT_EQ(rig.slider.minimum(), 96);  // 16 x magnification at the low end
   EXPECT_EQ(rig.slider.maximum(), track.EffectiveMaximum());
   EXPECT_EQ(rig.slider.pageStep(), 100);
   EXPECT_EQ(rig.slider.singleStep(), 1);
@@ -43,19 +36,38 @@ TEST(ImageViewKeys, ArrowsZoomThroughTheTrackbarAndMoveTheSlider) {
     int key;
     int position;
   } steps[] = {{Qt::Key_Right, 101}, {Qt::Key_Down, 201}, {Qt::Key_Up, 101},
-               {Qt::Key_Left, 100},  {Qt::Key_Left, 100}, {Qt::Key_Up, 100},
-               {Qt::Key_PageDown, 200}, {Qt::Key_Home, 100}};
+               {Qt::Key_Left, 100},  {Qt::Key_PageDown, 200}, {Qt::Key_Up, 100}};
   for (const auto& step : steps) {
     Key(rig.view, step.key);
     EXPECT_EQ(rig.slider.value(), step.position) << "key " << step.key;
     EXPECT_DOUBLE_EQ(rig.view.zoom(), step.position * 0.01);
   }
+  // At 1.00 Left and Up go on into the magnifications, one doubling per key, and Right and
+  // Down come back toward 1.00 the same way; Home is the 16 x end.
+  const struct {
+    int key;
+    int position;
+    double zoom;
+  } magnify[] = {{Qt::Key_Left, 99, 0.5},   {Qt::Key_Up, 98, 0.25},  {Qt::Key_Left, 97, 0.125},
+                 {Qt::Key_Up, 96, 0.0625},  {Qt::Key_Left, 96, 0.0625}, {Qt::Key_Down, 97, 0.125},
+                 {Qt::Key_Right, 98, 0.25}, {Qt::Key_Down, 99, 0.5},  {Qt::Key_Down, 100, 1.0},
+                 {Qt::Key_Up, 99, 0.5},     {Qt::Key_Right, 100, 1.0}, {Qt::Key_Home, 96, 0.0625}};
+  for (const auto& step : magnify) {
+    Key(rig.view, step.key);
+    EXPECT_EQ(rig.slider.value(), step.position) << "key " << step.key;
+    EXPECT_EQ(rig.view.zoom(), step.zoom) << "key " << step.key;
+  }
+  EXPECT_EQ(rig.title.title().right, "Zoom: 0.06");
+  Key(rig.view, Qt::Key_PageDown);
+  EXPECT_EQ(rig.title.title().right, "Zoom: 0.12");
+  Key(rig.view, Qt::Key_PageDown);
+  EXPECT_EQ(rig.title.title().right, "Zoom: 0.25");
   Key(rig.view, Qt::Key_End);
   EXPECT_EQ(rig.slider.value(), track.EffectiveMaximum());
   EXPECT_EQ(rig.title.title().right, "Zoom: " + FormatZoom(rig.view.zoom()));
 
   // Focus on the slider behaves the same: Up is a page, not a line.
-  Key(rig.view, Qt::Key_Home);
+  rig.slider.setSliderPosition(100);
   Key(rig.slider, Qt::Key_Down);
   EXPECT_EQ(rig.slider.value(), 200);
   EXPECT_DOUBLE_EQ(rig.view.zoom(), 2.0);
@@ -69,7 +81,7 @@ TEST(ImageViewKeys, ArrowsZoomThroughTheTrackbarAndMoveTheSlider) {
 TEST(ImageViewKeys, ImageFittingTheScreenCanStillBeReduced) {
   Rig rig;
   rig.view.SetImage(MakeGray(50, 40, Pattern), "tiny", 1.0, -1, -1);
-  EXPECT_EQ(rig.slider.minimum(), 100);
+  EXPECT_EQ(rig.slider.minimum(), 96);
   EXPECT_EQ(rig.slider.maximum(), 400);  // the computed maximum lies below the minimum
   Key(rig.view, Qt::Key_Down);
   EXPECT_EQ(rig.view.zoom(), 2.0);

@@ -115,4 +115,14 @@ void ShowDeviceSized(QWidget& w, int width, int height) {
   ShowSized(w, qRound(width / dpr), qRound(height / dpr));
 }
 
+ViewRig::ViewRig(int width, int height, bool deviceSized) {
+  view.SetZoomTrack(&slider);
+  view.SetTitleBar(&title);
+  if (deviceSized) {
+    ShowDeviceSized(view, width, height);
+  } else {
+    ShowSized(view, width, height);
+  }
+}
+
 }  // namespace ridgeview::view::testing

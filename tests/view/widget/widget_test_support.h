@@ -16,6 +16,9 @@
 #include <vector>
 
 #include "document/image.h"
+#include "view/widget/image_view.h"
+#include "view/widget/title_strip.h"
+#include "view/widget/zoom_slider.h"
 
 namespace ridgeview::view::testing {
 
@@ -52,6 +55,15 @@ void Wheel(QWidget& w, QPoint angleDelta);
 bool WaitUntil(const std::function<bool()>& pred, int ms);
 // Runs the event loop for ms milliseconds.
 void Pump(int ms);
+
+// A view without scroll bars wired to its own zoom slider and title strip, shown at a size in
+// logical pixels (or, with deviceSized, in device pixels as near as the scale factor allows).
+struct ViewRig {
+  ImageView view{nullptr, false};
+  ZoomSlider slider;
+  TitleStrip title;
+  ViewRig(int width, int height, bool deviceSized);
+};
 
 // Shows a top-level widget at a logical size and lets its events arrive.
 void ShowSized(QWidget& w, int width, int height);
