@@ -1,11 +1,8 @@
-// libridgeview-wsq through its public header only: the reference vectors byte for byte, the
-// error record of every damaged vector, the info record, argument checks, the memory budget,
-// and the names and messages of codes.
+// libridgeview-wsq through its public header only: the error record of every damaged vector,
+// warnings and long messages, the info record, argument checks, the memory budget, and the
+// names and messages of codes. (The reference vectors byte for byte: c_consumer.c.)
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
-#include <cstring>
 #include <fstream>
 #include <limits>
 #include <string>
@@ -66,45 +63,13 @@ std::vector<ExpectedError> expected_errors() {
   return rows;
 }
 
-TEST(LibraryVectors, DecodeAndEncodeByteForByte) {
-  for (const std::string name : {"print_419x331", "photo_384x288"}) {
-    SCOPED_TRACE(name);
-    const auto want = read_pgm(vector_path(name + ".dec.pgm"));
-    const auto wsq = read_file(vector_path(name + ".wsq"));
-    ASSERT_GT(want.width, 0);
-    Decoded d = decode(wsq);
-    ASSERT_EQ(d.code, 0) << d.error.message;
-    EXPECT_EQ(d.error.code, 0);
-    EXPECT_EQ(d.error.refusal, RIDGEVIEW_WSQ_REFUSAL_NONE);
-    EXPECT_STREQ(d.error.message, "");
-    EXPECT_EQ(d.image.width, want.width);
-    EXPECT_EQ(d.image.height, want.height);
-    EXPECT_EQ(d.image.depth, 8);
-    EXPECT_EQ(d.image.ppi, 500);
-    EXPECT_EQ(d.image.lossy, 1);
-    EXPECT_EQ(std::vector<std::uint8_t>(d.image.pixels, d.image.pixels + want.pixels.size()),
-              want.pixels);
-    ridgeview_wsq_free(d.image.pixels);
-
-    const auto source = read_pgm(vector_path(name + ".pgm"));
-    unsigned char* data = nullptr;
-    std::size_t size = 0;
-    ridgeview_wsq_error error;
-    ASSERT_EQ(ridgeview_wsq_encode(source.pixels.data(), source.width, source.height, 0.75f, 500,
-                                   "", 0, &data, &size, &error),
-              0)
-        << error.message;
-    EXPECT_EQ(std::vector<std::uint8_t>(data, data + size), wsq);
-    ridgeview_wsq_free(data);
-  }
-}
-
-TEST(LibraryErrors, EveryDamagedVectorGivesItsCodeAndMessage) {
+TEST(LibraryErrors, DamagedVectorsGiveTheirCodeAndMessageAndNoImage) {
   const auto rows = expected_errors();
   ASSERT_GE(rows.size(), 20u);
   for (const ExpectedError& row : rows) {
     SCOPED_TRACE(row.file);
-    Decoded d = decode(read_file(vector_path("errors/" + row.file)));
+    const auto file = read_file(vector_path("errors/" + row.file));
+    Decoded d = decode(file);
     EXPECT_EQ(d.code, row.code);
     EXPECT_EQ(d.error.code, row.code);
     EXPECT_EQ(d.error.refusal, RIDGEVIEW_WSQ_REFUSAL_NONE);
@@ -112,25 +77,10 @@ TEST(LibraryErrors, EveryDamagedVectorGivesItsCodeAndMessage) {
     EXPECT_EQ(std::string(d.error.message).rfind(row.message, 0), 0u) << d.error.message;
     EXPECT_EQ(d.image.pixels, nullptr);
     EXPECT_EQ(d.image.width, kUntouched);
-    EXPECT_EQ(d.image.ppi, kUntouched);
-    // The code is named, and one of its message formats is the one written.
-    const std::string name = ridgeview_wsq_code_name(row.code);
-    EXPECT_NE(name, "UNKNOWN");
-    EXPECT_NE(std::string(ridgeview_wsq_code_message(row.code)), "");
+    EXPECT_NE(std::string(ridgeview_wsq_code_name(row.code)), "UNKNOWN");
+    // Without an error record the code is all there is.
+    EXPECT_EQ(ridgeview_wsq_decode(file.data(), file.size(), 1, &d.image, nullptr), row.code);
   }
-}
-
-TEST(LibraryErrors, ErrorRecordIsOptionalAndReusedRecordsAreReset) {
-  const auto wsq = read_file(vector_path("print_419x331.wsq"));
-  ridgeview_wsq_image image = untouched_image();
-  EXPECT_EQ(ridgeview_wsq_decode(wsq.data(), 1, 1, &image, nullptr), -40);
-  EXPECT_EQ(image.width, kUntouched);
-  ridgeview_wsq_error error;
-  ASSERT_EQ(ridgeview_wsq_decode(wsq.data(), 1, 1, &image, &error), -40);
-  ASSERT_EQ(ridgeview_wsq_decode(wsq.data(), wsq.size(), 1, &image, &error), 0);
-  EXPECT_EQ(error.code, 0);
-  EXPECT_STREQ(error.message, "");
-  ridgeview_wsq_free(image.pixels);
 }
 
 // A 64 x 64 frame whose table 0 has an all-ones code, so that every block using it makes the
@@ -155,10 +105,16 @@ std::vector<std::uint8_t> warning_file(int blocks, const ridgeview::wsq_test::By
 constexpr char kWarning[] = "         hufftable_id = 0\n";
 
 TEST(LibraryMessages, WarningsComeWithASuccess) {
-  Decoded d = decode(warning_file(3, ridgeview::wsq_test::eoi()));
-  ASSERT_EQ(d.code, 0) << d.error.message;
-  EXPECT_EQ(std::string(d.error.message), std::string(kWarning) + kWarning + kWarning);
-  ridgeview_wsq_free(d.image.pixels);
+  const auto file = warning_file(3, ridgeview::wsq_test::eoi());
+  ridgeview_wsq_image image{};
+  ridgeview_wsq_error error;
+  ASSERT_EQ(ridgeview_wsq_decode(file.data(), 1, 1, &image, &error), -40);
+  // The record of a failure, used again: all of it is the success's.
+  ASSERT_EQ(ridgeview_wsq_decode(file.data(), file.size(), 1, &image, &error), 0) << error.message;
+  EXPECT_EQ(error.code, 0);
+  EXPECT_EQ(error.refusal, RIDGEVIEW_WSQ_REFUSAL_NONE);
+  EXPECT_EQ(std::string(error.message), std::string(kWarning) + kWarning + kWarning);
+  ridgeview_wsq_free(image.pixels);
 }
 
 TEST(LibraryMessages, ALongMessageKeepsItsFirstLinesAndTheFailure) {
@@ -181,29 +137,19 @@ TEST(LibraryMessages, ALongMessageKeepsItsFirstLinesAndTheFailure) {
   }
 }
 
-TEST(LibraryInfo, FactsEntriesAndSegmentsOfAVector) {
+TEST(LibraryInfo, FactsEntriesAndPiecesInFileOrder) {
   const auto wsq = read_file(vector_path("print_419x331.wsq"));
   ridgeview_wsq_info info;
   ridgeview_wsq_error error;
   ASSERT_EQ(ridgeview_wsq_read_info(wsq.data(), wsq.size(), &info, &error), 0) << error.message;
   EXPECT_EQ(info.width, 419);
   EXPECT_EQ(info.height, 331);
-  EXPECT_EQ(info.depth, 8);
   EXPECT_EQ(info.ppi, 500);
-  EXPECT_EQ(info.lossy, 1);
-  EXPECT_EQ(info.encoder, 2);
-  EXPECT_EQ(info.software, 0);
-  std::vector<std::pair<std::string, std::string>> entries;
-  for (std::size_t i = 0; i < info.nistcom_count; ++i) {
-    entries.emplace_back(info.nistcom[i].name, info.nistcom[i].value);
-  }
-  ASSERT_GE(entries.size(), 7u);
-  EXPECT_EQ(entries[0], std::make_pair(std::string("NIST_COM"), std::to_string(entries.size())));
-  EXPECT_EQ(entries[1], std::make_pair(std::string("PIX_WIDTH"), std::string("419")));
-  EXPECT_NE(std::find(entries.begin(), entries.end(),
-                      std::make_pair(std::string("PPI"), std::string("500"))),
-            entries.end());
-  // The pieces follow each other from the first byte to the last, in the encoder's order.
+  ASSERT_GE(info.nistcom_count, 7u);
+  EXPECT_STREQ(info.nistcom[0].name, "NIST_COM");
+  EXPECT_EQ(info.nistcom[0].value, std::to_string(info.nistcom_count));
+  EXPECT_STREQ(info.nistcom[1].name, "PIX_WIDTH");
+  // The encoder's layout, each piece starting where the one before ends.
   std::vector<unsigned> markers;
   std::size_t end = 0;
   for (std::size_t i = 0; i < info.segment_count; ++i) {
@@ -212,17 +158,13 @@ TEST(LibraryInfo, FactsEntriesAndSegmentsOfAVector) {
     markers.push_back(info.segments[i].marker);
   }
   EXPECT_EQ(end, wsq.size());
-  const std::vector<unsigned> want = {0xFFA0, 0xFFA8, 0xFFA8, 0xFFA4, 0xFFA5, 0xFFA2, 0xFFA6,
-                                      0xFFA3, RIDGEVIEW_WSQ_SEGMENT_DATA, 0xFFA6, 0xFFA3,
-                                      RIDGEVIEW_WSQ_SEGMENT_DATA, 0xFFA3,
-                                      RIDGEVIEW_WSQ_SEGMENT_DATA, 0xFFA1};
-  EXPECT_EQ(markers, want);
+  const unsigned kData = RIDGEVIEW_WSQ_SEGMENT_DATA;
+  EXPECT_EQ(markers, (std::vector<unsigned>{0xFFA0, 0xFFA8, 0xFFA8, 0xFFA4, 0xFFA5, 0xFFA2,
+                                            0xFFA6, 0xFFA3, kData, 0xFFA6, 0xFFA3, kData, 0xFFA3,
+                                            kData, 0xFFA1}));
   ridgeview_wsq_info_free(&info);
-  EXPECT_EQ(info.nistcom, nullptr);
   EXPECT_EQ(info.segments, nullptr);
-  EXPECT_EQ(info.segment_count, 0u);
   ridgeview_wsq_info_free(&info);  // a second release does nothing
-  ridgeview_wsq_info_free(nullptr);
 }
 
 TEST(LibraryInfo, FileWithoutNistcomAndDamagedHeaders) {
@@ -240,10 +182,7 @@ TEST(LibraryInfo, FileWithoutNistcomAndDamagedHeaders) {
   EXPECT_EQ(info.nistcom_count, 0u);
   EXPECT_EQ(info.nistcom, nullptr);
   ASSERT_EQ(info.segment_count, 7u);
-  EXPECT_EQ(info.segments[5].marker, unsigned{RIDGEVIEW_WSQ_SEGMENT_DATA});
-  EXPECT_EQ(info.segments[5].length, 1u);
   EXPECT_EQ(info.segments[6].marker, unsigned{RIDGEVIEW_WSQ_SEGMENT_UNKNOWN});
-  EXPECT_EQ(info.segments[6].offset, f.size() - 3);
   EXPECT_EQ(info.segments[6].length, 3u);
   ridgeview_wsq_info_free(&info);
 
@@ -267,8 +206,6 @@ TEST(LibraryArguments, NullPointersAndBadBitRatesAreRefused) {
   // No bytes at all is an empty file, which the decoder refuses as such.
   EXPECT_EQ(ridgeview_wsq_decode(nullptr, 0, 0, &image, &error), -40);
   ridgeview_wsq_info info;
-  EXPECT_EQ(ridgeview_wsq_read_info(wsq.data(), wsq.size(), nullptr, &error),
-            RIDGEVIEW_WSQ_INVALID_ARGUMENT);
   EXPECT_EQ(ridgeview_wsq_read_info(nullptr, 3, &info, &error), RIDGEVIEW_WSQ_INVALID_ARGUMENT);
 
   const std::vector<std::uint8_t> pixels(100 * 100, 128);
@@ -283,9 +220,6 @@ TEST(LibraryArguments, NullPointersAndBadBitRatesAreRefused) {
     EXPECT_EQ(std::string(error.message).rfind("ERROR : ridgeview_wsq_encode : invalid argument : ", 0),
               0u);
   }
-  EXPECT_EQ(ridgeview_wsq_encode(pixels.data(), 100, 100, 0.75f, 500, nullptr, 0, nullptr, &size,
-                                 &error),
-            RIDGEVIEW_WSQ_INVALID_ARGUMENT);
   EXPECT_EQ(ridgeview_wsq_encode(pixels.data(), 100, 100, 0.75f, 500, nullptr, 0, &data, nullptr,
                                  &error),
             RIDGEVIEW_WSQ_INVALID_ARGUMENT);
@@ -293,9 +227,6 @@ TEST(LibraryArguments, NullPointersAndBadBitRatesAreRefused) {
   EXPECT_EQ(ridgeview_wsq_encode(nullptr, 100, 100, 0.75f, 500, nullptr, 0, &data, &size, &error),
             -122);
   EXPECT_STREQ(error.message, "ERROR : wsq_encode_1 : null image or output\n");
-  EXPECT_EQ(ridgeview_wsq_encode(pixels.data(), 0, 100, 0.75f, 500, nullptr, 0, &data, &size,
-                                 &error),
-            -121);
   EXPECT_EQ(data, nullptr);
   EXPECT_EQ(size, 7u);
   // Eight bits per pixel is the most a file may hold; the rate itself is accepted.
@@ -303,7 +234,6 @@ TEST(LibraryArguments, NullPointersAndBadBitRatesAreRefused) {
                                  &error),
             RIDGEVIEW_WSQ_INVALID_ARGUMENT);
   ridgeview_wsq_free(data);
-  ridgeview_wsq_free(nullptr);
 }
 
 TEST(LibraryBudget, FramesBeyondTheBudgetAreRefusedAsSuch) {
@@ -311,7 +241,6 @@ TEST(LibraryBudget, FramesBeyondTheBudgetAreRefusedAsSuch) {
   const auto wsq = read_file(vector_path("print_419x331.wsq"));
   const auto source = read_pgm(vector_path("print_419x331.pgm"));
   ridgeview_wsq_set_memory_budget(100000);
-  EXPECT_EQ(ridgeview_wsq_memory_budget(), 100000u);
   Decoded d = decode(wsq);
   EXPECT_EQ(d.code, -20);
   EXPECT_EQ(d.error.refusal, RIDGEVIEW_WSQ_REFUSAL_BUDGET);
@@ -336,8 +265,6 @@ TEST(LibraryBudget, FramesBeyondTheBudgetAreRefusedAsSuch) {
 
 TEST(LibraryCodes, NamesAndMessagesOfEveryMeaning) {
   EXPECT_STREQ(ridgeview_wsq_code_name(0), "OK");
-  EXPECT_STREQ(ridgeview_wsq_code_message(0), "");
-  EXPECT_STREQ(ridgeview_wsq_code_name(-88), "WSQ_NO_SOI");
   EXPECT_STREQ(ridgeview_wsq_code_message(-88), "ERROR : getc_marker_wsq : No SOI marker. {%04X}\n");
   EXPECT_STREQ(ridgeview_wsq_code_name(-91), "WSQ_NO_MARKER | WSQ_UNQUANTIZE_ALLOC");
   EXPECT_STREQ(ridgeview_wsq_code_message(-91),
@@ -353,15 +280,9 @@ TEST(LibraryCodes, NamesAndMessagesOfEveryMeaning) {
             0u);
   EXPECT_NE(two.find("FET_NOT_FOUND"), std::string::npos);
   EXPECT_EQ(std::string(ridgeview_wsq_code_message(-2)).find(" |  | "), std::string::npos);
-  EXPECT_STREQ(ridgeview_wsq_code_name(RIDGEVIEW_WSQ_INVALID_ARGUMENT),
-               "RIDGEVIEW_WSQ_INVALID_ARGUMENT");
   EXPECT_STREQ(ridgeview_wsq_code_name(RIDGEVIEW_WSQ_NO_MEMORY), "RIDGEVIEW_WSQ_NO_MEMORY");
   EXPECT_STREQ(ridgeview_wsq_code_name(-9999), "UNKNOWN");
   EXPECT_STREQ(ridgeview_wsq_code_message(-9999), "");
-  EXPECT_STREQ(ridgeview_wsq_code_name(3), "UNKNOWN");
-  // Static text: the same pointer every time.
-  EXPECT_EQ(ridgeview_wsq_code_name(-2), ridgeview_wsq_code_name(-2));
-  EXPECT_STREQ(ridgeview_wsq_version(), RIDGEVIEW_WSQ_VERSION_STRING);
 }
 
 }  // namespace

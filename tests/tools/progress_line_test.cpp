@@ -49,18 +49,5 @@ TEST(ProgressLine, DrawsInPlaceKeepsMessagesWholeAndErasesItself) {
   EXPECT_EQ(text.substr(text.size() - erase.size()), erase);
 }
 
-TEST(ProgressLine, WhenOffOnlyTheMessagesAreWritten) {
-  std::FILE* f = std::tmpfile();
-  ASSERT_NE(f, nullptr);
-  {
-    ProgressLine line(3, false, f);
-    line.FileDone();
-    line.Write("ERROR : a message\n");
-    line.FileDone();
-  }
-  EXPECT_EQ(written(f), "ERROR : a message\n");
-  std::fclose(f);
-}
-
 }  // namespace
 }  // namespace ridgeview::tools

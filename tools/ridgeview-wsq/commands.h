@@ -21,5 +21,9 @@ int InfoCommand(const std::vector<std::string>& args);
 // order given; with --json, a JSON object per file as `info --json` gives, for a file that
 // decodes. 0 when all are ok, 1 when any is not, 2 for bad arguments.
 int CheckCommand(const std::vector<std::string>& args);
+// "[-s SIZE] IN.wsq OUT.png": the image reduced by area averaging to fit SIZE x SIZE (default
+// 256, never enlarged), written as an 8-bit gray PNG in one piece, or not at all. 0 when
+// written, 1 when the file cannot be read, decoded or written, 2 for bad arguments.
+int ThumbnailCommand(const std::vector<std::string>& args);
 
 }  // namespace ridgeview::tools
