@@ -60,3 +60,24 @@ install: build
 
 clean:
 	rm -rf build build-asan build-fuzz build-bench
+
+# The Python package ridgeview_wsq, as part of `make install`. For the default PREFIX (the
+# user base of /usr/bin/python3, ~/.local) it goes into that interpreter's user site,
+# ~/.local/lib/python3.11/site-packages, where it is found without settings; for another
+# PREFIX into PREFIX/lib/python3/dist-packages (searched by Debian's python3 for
+# PREFIX=/usr/local; elsewhere add it to PYTHONPATH). The extension finds libridgeview-wsq
+# in PREFIX/lib through an RPATH relative to its own folder.
+PYTHON := /usr/bin/python3
+PYTHON_USER_BASE = $(shell $(PYTHON) -m site --user-base)
+PYTHON_USER_SITE = $(shell $(PYTHON) -c \
+  'import os, site; print(os.path.relpath(site.getusersitepackages(), site.getuserbase()))')
+PYTHON_INSTALL_DIR = $(strip $(if $(filter $(abspath $(PYTHON_USER_BASE)),$(abspath $(PREFIX))), \
+  $(PYTHON_USER_SITE), lib/python3/dist-packages))
+
+.PHONY: install-python
+install-python: build
+	cmake --preset default -DRIDGEVIEW_PYTHON_INSTALL_DIR=$(PYTHON_INSTALL_DIR) >/dev/null
+	cmake --build --preset default --target ridgeview_wsq_python
+	cmake --install build --component python --prefix "$(PREFIX)"
+
+install: install-python
