@@ -2,6 +2,7 @@
 # Debian packages first, so both work on a fresh Debian 12 machine.
 SAMPLE ?= samples/fingerprint.wsq
 FUZZ_SECONDS ?= 60
+PREFIX ?= $(HOME)/.local
 
 .PHONY: all deps build run test test-default test-asan bench fuzz install clean
 
@@ -44,11 +45,39 @@ fuzz:
 	cmake --build --preset fuzz
 	scripts/run-fuzzers $(FUZZ_SECONDS)
 
-# Installs the viewer for this user only: the executable into ~/.local/bin, then its desktop
-# entry and the WSQ MIME type into ~/.local/share. Nothing outside the home is touched.
+# Installs into PREFIX (default ~/.local: this user only, nothing outside the home touched):
+#   lib/      libridgeview-wsq.so with its SONAME links, lib/pkgconfig/ridgeview-wsq.pc,
+#             lib/cmake/RidgeviewWsq/ (find_package)
+#   include/  ridgeview/wsq.h
+#   bin/      ridgeview (the viewer) and ridgeview-wsq
+# then the viewer's desktop entry and the WSQ MIME type into PREFIX/share (for the default
+# PREFIX, the user's data folder, as the viewer's first start does). Components installed by
+# their own tools (the Python module) add their step at the end of this recipe.
 install: build
-	install -D -m 755 build/bin/ridgeview "$(HOME)/.local/bin/ridgeview"
-	build/bin/ridgeview-install-desktop "$(HOME)/.local/bin/ridgeview"
+	cmake --install build --prefix "$(PREFIX)"
+	$(if $(filter $(HOME)/.local,$(PREFIX)),,XDG_DATA_HOME="$(PREFIX)/share") \
+	  build/bin/ridgeview-install-desktop "$(PREFIX)/bin/ridgeview"
 
 clean:
 	rm -rf build build-asan build-fuzz build-bench
+
+# The Python package ridgeview_wsq, as part of `make install`. For the default PREFIX (the
+# user base of /usr/bin/python3, ~/.local) it goes into that interpreter's user site,
+# ~/.local/lib/python3.11/site-packages, where it is found without settings; for another
+# PREFIX into PREFIX/lib/python3/dist-packages (searched by Debian's python3 for
+# PREFIX=/usr/local; elsewhere add it to PYTHONPATH). The extension finds libridgeview-wsq
+# in PREFIX/lib through an RPATH relative to its own folder.
+PYTHON := /usr/bin/python3
+PYTHON_USER_BASE = $(shell $(PYTHON) -m site --user-base)
+PYTHON_USER_SITE = $(shell $(PYTHON) -c \
+  'import os, site; print(os.path.relpath(site.getusersitepackages(), site.getuserbase()))')
+PYTHON_INSTALL_DIR = $(strip $(if $(filter $(abspath $(PYTHON_USER_BASE)),$(abspath $(PREFIX))), \
+  $(PYTHON_USER_SITE), lib/python3/dist-packages))
+
+.PHONY: install-python
+install-python: build
+	cmake --preset default -DRIDGEVIEW_PYTHON_INSTALL_DIR=$(PYTHON_INSTALL_DIR) >/dev/null
+	cmake --build --preset default --target ridgeview_wsq_python
+	cmake --install build --component python --prefix "$(PREFIX)"
+
+install: install-python

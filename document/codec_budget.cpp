@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "codec/common/codec_memory.h"
+#include "ridgeview/wsq.h"
 
 namespace ridgeview::document {
 
@@ -17,8 +17,8 @@ void FitCodecBudgetToMachine() {
   const auto physical = static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize);
   // Leave room for the rest of the machine; never raise the codec's own default.
   const std::size_t budget = physical / 4 * 3;
-  if (budget < codec::codec_memory_budget()) {
-    codec::codec_set_memory_budget(budget);
+  if (budget < ridgeview_wsq_memory_budget()) {
+    ridgeview_wsq_set_memory_budget(budget);
   }
 }
 

@@ -3,7 +3,7 @@
 
 namespace ridgeview::document {
 
-// Lowers the codec's memory budget (codec_memory_budget) to three quarters of the machine's
+// Lowers the codec's memory budget (ridgeview_wsq_memory_budget) to three quarters of the machine's
 // physical memory, so that a file declaring a huge frame is refused before the decoder
 // reserves memory the machine does not have. Never raises the budget above its current value,
 // so calling it again, or after a test lowered the budget, changes nothing. Does nothing when

@@ -12,7 +12,9 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -21,13 +23,12 @@
 #include <utility>
 #include <vector>
 
-#include "codec/common/codec_memory.h"
-#include "codec/wsq/wsq.h"
 #include "document/bmp_file.h"
 #include "document/codec_budget.h"
 #include "document/command_ids.h"
 #include "document/image_file_type.h"
 #include "document/pixel_convert.h"
+#include "ridgeview/wsq.h"
 
 namespace ridgeview::document {
 
@@ -134,7 +135,7 @@ void Document::EnableImageCommands(bool enabled) {
 
 std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
   std::vector<std::uint8_t> file;
-  switch (ReadWholeFile(path, codec::codec_memory_budget(), file)) {
+  switch (ReadWholeFile(path, ridgeview_wsq_memory_budget(), file)) {
     case ReadStatus::kOk:
       break;
     case ReadStatus::kNoMemory:
@@ -144,17 +145,22 @@ std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
       return nullptr;
   }
 
-  codec::CodecBytes pixels;
-  int width = 0, height = 0, depth = 8, ppi = -1, lossy = 1, encoder = 0, software = 0;
-  static const unsigned char kNoBytes = 0;  // the decoder is never handed a null buffer
-  const int ret = codec::wsq_decode_mem(pixels, &width, &height, &depth, &ppi, &lossy, &encoder,
-                                        &software, file.empty() ? &kNoBytes : file.data(),
-                                        file.size());
+  ridgeview_wsq_image decoded{};
+  ridgeview_wsq_error error;
+  // The viewer shows one image at a time: the codec's threads are all its own (0: all).
+  const int ret = ridgeview_wsq_decode(file.data(), file.size(), 0, &decoded, &error);
+  // What the codec has to say goes to stderr, as it would have without the library between.
+  std::fputs(error.message, stderr);
+  const std::unique_ptr<unsigned char, void (*)(void*)> pixels(decoded.pixels,
+                                                               ridgeview_wsq_free);
   // The file's bytes are not needed any more; free them before the image is made. The codec
   // keeps its large work blocks for a next call; a viewer opens one image at a time, so they
   // go back to the system now.
   std::vector<std::uint8_t>().swap(file);
-  codec::codec_release_cached_memory();
+  ridgeview_wsq_release_cached_memory();
+  const int width = decoded.width;
+  const int height = decoded.height;
+  const int ppi = decoded.ppi;
   if (ret != 0 || !pixels || width <= 0 || height <= 0) {
     return nullptr;
   }

@@ -5,19 +5,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <optional>
 #include <span>
 #include <utility>
 #include <vector>
 
-#include "codec/wsq/wsq.h"
 #include "base/atomic_file.h"
-#include "codec/common/codec_memory.h"
 #include "document/bmp_file.h"
 #include "document/clipboard_dib.h"
 #include "document/pixel_convert.h"
 #include "document/png_file.h"
 #include "document/save_format.h"
+#include "ridgeview/wsq.h"
 
 namespace ridgeview::document {
 
@@ -49,15 +50,19 @@ bool Document::SaveImage(const std::string& path, int filterIndex) {
         ShowError(kMsgGrayMalloc);
         return false;
       }
-      codec::CodecBytes encoded;
+      unsigned char* data = nullptr;
       std::size_t length = 0;
-      // An encoder failure (its own message is on stderr) leaves the target untouched, and
-      // the user is told that nothing was saved.
-      written = codec::wsq_encode_1(encoded, &length, kSaveBitRate, gray->data(), width, height,
-                                    kSaveDepth, kSavePpi, "") == 0 &&
-                base::WriteFileAtomically(path,
-                                          std::span<const std::uint8_t>(encoded.get(), length));
-      codec::codec_release_cached_memory();
+      ridgeview_wsq_error error;
+      // The library always writes depth 8 (kSaveDepth).
+      const int ret = ridgeview_wsq_encode(gray->data(), width, height, kSaveBitRate, kSavePpi,
+                                           "", 0, &data, &length, &error);
+      // An encoder failure leaves the target untouched, and the user is told that nothing was
+      // saved; the encoder's own message goes to stderr.
+      std::fputs(error.message, stderr);
+      const std::unique_ptr<unsigned char, void (*)(void*)> encoded(data, ridgeview_wsq_free);
+      written = ret == 0 && base::WriteFileAtomically(
+                                path, std::span<const std::uint8_t>(encoded.get(), length));
+      ridgeview_wsq_release_cached_memory();
       break;
     }
     case SaveFormat::kBmp:

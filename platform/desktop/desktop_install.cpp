@@ -1,5 +1,7 @@
 #include "platform/desktop/desktop_install.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -64,6 +66,19 @@ std::string RidgeviewDesktopEntryText(const std::string& programPath) {
   return text;
 }
 
+std::string WsqThumbnailerText(const std::string& toolPath) {
+  return "[Thumbnailer Entry]\n"
+         "TryExec=" + EscapeDesktopValue(toolPath) + "\n"
+         "Exec=" + EscapeDesktopValue(QuoteExecArgument(toolPath) + " thumbnail -s %s %i %o") +
+         "\n"
+         "MimeType=image/x-wsq;\n";
+}
+
+std::string ThumbnailToolBeside(const std::string& programPath) {
+  const fs::path tool = fs::path(programPath).parent_path() / kThumbnailToolName;
+  return ::access(tool.c_str(), X_OK) == 0 ? tool.string() : std::string();
+}
+
 std::string WsqMimePackageText() {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
          "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
@@ -86,10 +101,14 @@ bool InstallDesktopIntegration(const std::string& programPath, const XdgDirs& di
   const std::string mime = dirs.dataHome + "/mime";
   bool desktopChanged = false;
   bool mimeChanged = false;
+  bool thumbnailerChanged = false;
+  const std::string tool = ThumbnailToolBeside(programPath);
   if (!WriteIfDifferent(applications + "/" + kRidgeviewDesktopId,
                         RidgeviewDesktopEntryText(programPath), desktopChanged) ||
       !WriteIfDifferent(mime + "/packages/" + kWsqMimePackage, WsqMimePackageText(),
-                        mimeChanged)) {
+                        mimeChanged) ||
+      (!tool.empty() && !WriteIfDifferent(dirs.dataHome + "/thumbnailers/" + kWsqThumbnailer,
+                                          WsqThumbnailerText(tool), thumbnailerChanged))) {
     return false;
   }
   XdgDirs userOnly;
@@ -105,8 +124,12 @@ bool EnsureDesktopIntegration(const std::string& programPath, const XdgDirs& dir
   if (dirs.dataHome.empty()) return false;
   const std::string desktop = dirs.dataHome + "/applications/" + kRidgeviewDesktopId;
   const std::string package = dirs.dataHome + "/mime/packages/" + kWsqMimePackage;
+  const std::string thumbnailer = dirs.dataHome + "/thumbnailers/" + kWsqThumbnailer;
   std::error_code ec;
-  if (fs::exists(desktop, ec) && fs::exists(package, ec)) return true;
+  if (fs::exists(desktop, ec) && fs::exists(package, ec) &&
+      (ThumbnailToolBeside(programPath).empty() || fs::exists(thumbnailer, ec))) {
+    return true;
+  }
   return InstallDesktopIntegration(programPath, dirs);
 }
 

@@ -1,7 +1,7 @@
 // Loading by file type, opening, clearing and reloading the document.
 #include <sys/stat.h>
 
-#include "codec/common/codec_memory.h"
+#include "ridgeview/wsq.h"
 #include "dib_builder.h"
 #include "document/pixel_convert.h"
 #include "document_fixture.h"
@@ -192,10 +192,10 @@ TEST_F(DocumentTest, PathLengthIsLimitedOnlyByTheSystem) {
 
 TEST_F(DocumentTest, WsqFileBeyondTheMemoryBudgetIsRefusedBeforeReading) {
   const std::string path = WriteWsq("big.wsq");
-  const std::size_t saved = codec::codec_memory_budget();
-  codec::codec_set_memory_budget(std::filesystem::file_size(path) - 1);
+  const std::size_t saved = ridgeview_wsq_memory_budget();
+  ridgeview_wsq_set_memory_budget(std::filesystem::file_size(path) - 1);
   const bool opened = document.OpenImageFile(path, 1.0, -1, -1);
-  codec::codec_set_memory_budget(saved);
+  ridgeview_wsq_set_memory_budget(saved);
 
   EXPECT_FALSE(opened);
   ASSERT_EQ(messages.messages.size(), 2u);

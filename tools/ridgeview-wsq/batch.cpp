@@ -75,7 +75,8 @@ class Committer {
 }  // namespace
 
 std::vector<JobResult> RunJobs(std::size_t count, unsigned threads,
-                               const std::function<JobResult(std::size_t)>& job) {
+                               const std::function<JobResult(std::size_t)>& job,
+                               const std::function<void()>& finished) {
   std::vector<JobResult> results(count);
   std::atomic<std::size_t> next{0};
   const unsigned n = static_cast<unsigned>(
@@ -86,6 +87,7 @@ std::vector<JobResult> RunJobs(std::size_t count, unsigned threads,
       for (std::size_t i = next++; i < count; i = next++) {
         results[i] = job(i);
         if (results[i].output.staged()) committer.Add(i);
+        if (finished) finished();
       }
     };
     std::vector<std::thread> pool;

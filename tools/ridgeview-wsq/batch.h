@@ -31,9 +31,11 @@ struct JobResult {
 // Runs job(i) for i = 0..count-1 on `threads` workers (at least 1) and returns the results in
 // input order. Jobs must be independent of each other. Their staged outputs are committed
 // while the workers go on (as many committing threads as workers, mostly waiting for the
-// disk); all are committed, or have failed, when RunJobs returns.
+// disk); all are committed, or have failed, when RunJobs returns. `finished`, when given, is
+// called on the worker after each job returns.
 std::vector<JobResult> RunJobs(std::size_t count, unsigned threads,
-                               const std::function<JobResult(std::size_t)>& job);
+                               const std::function<JobResult(std::size_t)>& job,
+                               const std::function<void()>& finished = nullptr);
 
 // DIR + "/" + the input's file name with its extension replaced by `extension`.
 std::string BatchOutputPath(const std::string& dir, const std::string& input,

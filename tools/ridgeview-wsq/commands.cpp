@@ -6,14 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <optional>
 
-#include "codec/common/codec_memory.h"
-#include "codec/common/report.h"
-#include "codec/wsq/wsq.h"
 #include "base/atomic_file.h"
+#include "ridgeview/wsq.h"
 #include "tools/ridgeview-wsq/batch.h"
 #include "tools/ridgeview-wsq/gray_image_io.h"
+#include "tools/ridgeview-wsq/progress_line.h"
 #include "tools/ridgeview-wsq/wsq_info.h"
 
 namespace ridgeview::tools {
@@ -27,10 +27,14 @@ struct Options {
   int ppi = 500;                // -p
   std::optional<std::string> comment = std::string();  // -c (default: empty text)
   int raw_width = 0, raw_height = 0;                    // -s WIDTHxHEIGHT
+  bool quiet = false;            // -q: no progress line
+  bool json = false;             // --json (check)
   std::vector<std::string> inputs;
   // Whether the codec's freed work blocks stay for the next file of a batch (fewer fresh
   // pages) or go back to the system as soon as the file is coded (lower peak for one file).
   bool keep_codec_memory = false;
+  // The batch's progress line, through which messages reach stderr while it runs.
+  ProgressLine* progress = nullptr;
 };
 
 bool parse_int(const std::string& s, int& out) {
@@ -38,11 +42,20 @@ bool parse_int(const std::string& s, int& out) {
   return r.ec == std::errc() && r.ptr == s.data() + s.size();
 }
 
-// Parses the options a command accepts ("bpcs" for encode, "" for decode; -o and -j always).
+// Parses the options a command accepts ("bpcs" for encode, "" for decode; -o, -j and -q
+// always; --json where `json` allows it).
 bool parse_options(const std::vector<std::string>& args, const std::string& accepted,
-                   Options& o) {
+                   Options& o, bool json = false) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    if (a == "-q") {
+      o.quiet = true;
+      continue;
+    }
+    if (a == "--json" && json) {
+      o.json = true;
+      continue;
+    }
     if (a.size() != 2 || a[0] != '-') {
       o.inputs.push_back(a);
       continue;
@@ -129,8 +142,14 @@ int run_all(const Options& options,
   Options o = options;
   o.keep_codec_memory = jobs.size() > 1;
   const unsigned threads = o.threads != 0 ? o.threads : DefaultThreads();
-  const std::vector<JobResult> results = RunJobs(
-      jobs.size(), threads, [&](std::size_t i) { return one(o, jobs[i].first, jobs[i].second); });
+  std::vector<JobResult> results;
+  {
+    ProgressLine progress(jobs.size(), jobs.size() > 1 && !o.quiet && StderrIsTerminal());
+    o.progress = &progress;
+    results = RunJobs(
+        jobs.size(), threads, [&](std::size_t i) { return one(o, jobs[i].first, jobs[i].second); },
+        [&] { progress.FileDone(); });
+  }  // the line is gone before the results are printed
   int failed = 0;
   for (const JobResult& r : results) {
     out << r.messages;
@@ -139,8 +158,28 @@ int run_all(const Options& options,
   return failed == 0 ? 0 : 1;
 }
 
-// The codec's own message has already gone to stderr when a call fails; the job adds a line
-// naming the file, printed in input order once all jobs are done.
+// The codec's messages go to stderr as soon as its call returns, as they always have (above
+// a batch's progress line); a failed job adds a line naming the file, printed in input order
+// once all jobs are done.
+void show_codec_messages(ProgressLine* progress, const ridgeview_wsq_error& error) {
+  if (error.message[0] == '\0') return;
+  if (progress != nullptr) {
+    progress->Write(error.message);
+  } else {
+    std::fputs(error.message, stderr);
+  }
+}
+
+// The threads one codec call may use: a batch already keeps every core busy with files.
+int call_threads(const Options& o) {
+  return o.keep_codec_memory ? 1 : static_cast<int>(o.threads);
+}
+
+// Memory the codec keeps for a next call goes back to the system unless a batch goes on.
+void after_codec_call(const Options& o) {
+  if (!o.keep_codec_memory) ridgeview_wsq_release_cached_memory();
+}
+
 JobResult failure(const std::string& file, const std::string& why) {
   return JobResult::Failed("ridgeview-wsq: " + file + ": " + why + "\n");
 }
@@ -162,19 +201,20 @@ JobResult decode_one(const Options& o, const std::string& in, const std::string&
   std::vector<std::uint8_t> file;
   std::string error;
   if (!ReadWholeFile(in, file, error)) return failure(in, error);
-  codec::CodecBytes pixels;
-  int w = 0, h = 0, d = 0, ppi = 0, lossy = 0, enc = 0, sw = 0;
-  if (int ret = codec::wsq_decode_mem(pixels, &w, &h, &d, &ppi, &lossy, &enc, &sw, file.data(),
-                                      file.size())) {
-    return failure(in, "cannot decode (code " + std::to_string(ret) + ")");
-  }
-  if (!o.keep_codec_memory) codec::codec_release_cached_memory();
-  const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+  ridgeview_wsq_image image{};
+  ridgeview_wsq_error codec_error;
+  const int ret =
+      ridgeview_wsq_decode(file.data(), file.size(), call_threads(o), &image, &codec_error);
+  show_codec_messages(o.progress, codec_error);
+  after_codec_call(o);
+  if (ret != 0) return failure(in, "cannot decode (code " + std::to_string(ret) + ")");
+  const std::unique_ptr<unsigned char, void (*)(void*)> pixels(image.pixels, ridgeview_wsq_free);
+  const std::size_t count =
+      static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
   const bool raw = out.size() >= 4 && out.compare(out.size() - 4, 4, ".raw") == 0;
-  const std::string header = raw ? std::string() : PgmHeader(w, h);
+  const std::string header = raw ? std::string() : PgmHeader(image.width, image.height);
   std::vector<std::uint8_t> bytes(header.begin(), header.end());
   bytes.insert(bytes.end(), pixels.get(), pixels.get() + count);
-  pixels.reset();
   return write_output(in, out, bytes);
 }
 
@@ -196,16 +236,27 @@ JobResult encode_one(const Options& o, const std::string& in, const std::string&
     if (!parsed) return failure(in, error);
     image = std::move(*parsed);
   }
-  codec::CodecBytes wsq;
+  unsigned char* data = nullptr;
   std::size_t length = 0;
-  if (int ret = codec::wsq_encode_1(wsq, &length, o.bit_rate, image.pixels.data(), image.width,
-                                    image.height, 8, o.ppi,
-                                    o.comment ? o.comment->c_str() : nullptr)) {
-    return failure(in, "cannot encode (code " + std::to_string(ret) + ")");
-  }
-  if (!o.keep_codec_memory) codec::codec_release_cached_memory();
+  ridgeview_wsq_error codec_error;
+  const int ret = ridgeview_wsq_encode(image.pixels.data(), image.width, image.height,
+                                       o.bit_rate, o.ppi, o.comment ? o.comment->c_str() : nullptr,
+                                       call_threads(o), &data, &length, &codec_error);
+  show_codec_messages(o.progress, codec_error);
+  after_codec_call(o);
+  if (ret != 0) return failure(in, "cannot encode (code " + std::to_string(ret) + ")");
+  const std::unique_ptr<unsigned char, void (*)(void*)> wsq(data, ridgeview_wsq_free);
   image.pixels = std::vector<std::uint8_t>();
   return write_output(in, out, std::span<const std::uint8_t>(wsq.get(), length));
+}
+
+// The line of a failure in `check`: the last line of the codec's message (the one that came
+// with the failure code; warnings come before it), without its line end.
+std::string FailureLine(const std::string& message) {
+  std::string line = message;
+  if (!line.empty() && line.back() == '\n') line.pop_back();
+  const std::size_t start = line.rfind('\n');
+  return start == std::string::npos ? line : line.substr(start + 1);
 }
 
 // Decodes the whole file; its line says "ok" or gives the codec's message, which is taken
@@ -213,22 +264,47 @@ JobResult encode_one(const Options& o, const std::string& in, const std::string&
 JobResult check_one(const Options& o, const std::string& in, const std::string&) {
   std::vector<std::uint8_t> file;
   std::string error;
-  if (!ReadWholeFile(in, file, error)) return JobResult::Failed(in + ": " + error + "\n");
-  codec::ReportCapture capture;
-  codec::CodecBytes pixels;
-  int w = 0, h = 0, d = 0, ppi = 0, lossy = 0, enc = 0, sw = 0;
-  const int ret = codec::wsq_decode_mem(pixels, &w, &h, &d, &ppi, &lossy, &enc, &sw,
-                                        file.data(), file.size());
-  pixels.reset();
-  if (!o.keep_codec_memory) codec::codec_release_cached_memory();
+  if (!ReadWholeFile(in, file, error)) {
+    return JobResult::Failed((o.json ? UnreadableJson(in, error) : in + ": " + error) + "\n");
+  }
+  ridgeview_wsq_image image{};
+  ridgeview_wsq_error codec_error;
+  const int ret =
+      ridgeview_wsq_decode(file.data(), file.size(), call_threads(o), &image, &codec_error);
+  ridgeview_wsq_free(image.pixels);
+  after_codec_call(o);
+  if (o.json) {
+    JobResult r;
+    r.ok = ret == 0 && DescribeWsqJson(in, file, r.messages) == 0;
+    if (ret != 0) r.messages = FailureJson(in, ret, codec_error.message);
+    r.messages += "\n";
+    return r;
+  }
   if (ret == 0) {
     JobResult r;
     r.messages = in + ": ok\n";
     return r;
   }
-  std::string why = capture.failure_line();
+  std::string why = FailureLine(codec_error.message);
   if (why.empty()) why = "code " + std::to_string(ret) + ", no message";
   return JobResult::Failed(in + ": " + why + "\n");
+}
+
+// info --json IN...: one JSON object per file on stdout, in input order.
+int InfoJsonCommand(const std::vector<std::string>& inputs) {
+  int status = 0;
+  for (const std::string& in : inputs) {
+    std::vector<std::uint8_t> file;
+    std::string error, json;
+    if (!ReadWholeFile(in, file, error)) {
+      json = UnreadableJson(in, error);
+      status = 1;
+    } else if (DescribeWsqJson(in, file, json) != 0) {
+      status = 1;
+    }
+    std::cout << json << "\n";
+  }
+  return status;
 }
 
 }  // namespace
@@ -236,7 +312,7 @@ JobResult check_one(const Options& o, const std::string& in, const std::string&)
 int DecodeCommand(const std::vector<std::string>& args) {
   static const char* usage =
       "usage: ridgeview-wsq decode IN.wsq OUT.pgm|OUT.raw\n"
-      "       ridgeview-wsq decode [-j N] -o DIR IN.wsq...\n";
+      "       ridgeview-wsq decode [-q] [-j N] -o DIR IN.wsq...\n";
   Options o;
   std::vector<std::pair<std::string, std::string>> jobs;
   if (!parse_options(args, "", o) || !plan_outputs(o, ".pgm", usage, jobs)) return 2;
@@ -246,7 +322,7 @@ int DecodeCommand(const std::vector<std::string>& args) {
 int EncodeCommand(const std::vector<std::string>& args) {
   static const char* usage =
       "usage: ridgeview-wsq encode [-b BITRATE] [-p PPI] [-c COMMENT] [-s WxH] IN OUT.wsq\n"
-      "       ridgeview-wsq encode [options] [-j N] -o DIR IN...\n";
+      "       ridgeview-wsq encode [options] [-q] [-j N] -o DIR IN...\n";
   Options o;
   std::vector<std::pair<std::string, std::string>> jobs;
   if (!parse_options(args, "bpcs", o) || !plan_outputs(o, ".wsq", usage, jobs)) return 2;
@@ -254,9 +330,9 @@ int EncodeCommand(const std::vector<std::string>& args) {
 }
 
 int CheckCommand(const std::vector<std::string>& args) {
-  static const char* usage = "usage: ridgeview-wsq check [-j N] IN.wsq...\n";
+  static const char* usage = "usage: ridgeview-wsq check [--json] [-q] [-j N] IN.wsq...\n";
   Options o;
-  if (!parse_options(args, "", o)) return 2;
+  if (!parse_options(args, "", o, true)) return 2;
   if (!o.out_dir.empty() || o.inputs.empty()) {
     std::cerr << usage;
     return 2;
@@ -267,8 +343,19 @@ int CheckCommand(const std::vector<std::string>& args) {
 }
 
 int InfoCommand(const std::vector<std::string>& args) {
-  if (args.size() != 1) {
-    std::cerr << "usage: ridgeview-wsq info IN.wsq\n";
+  std::vector<std::string> inputs;
+  bool json = false;
+  for (const std::string& a : args) {
+    if (a == "--json") {
+      json = true;
+    } else {
+      inputs.push_back(a);
+    }
+  }
+  if (json && !inputs.empty()) return InfoJsonCommand(inputs);
+  if (json || args.size() != 1) {
+    std::cerr << "usage: ridgeview-wsq info IN.wsq\n"
+                 "       ridgeview-wsq info --json IN.wsq...\n";
     return 2;
   }
   std::vector<std::uint8_t> file;
@@ -278,7 +365,9 @@ int InfoCommand(const std::vector<std::string>& args) {
     return 1;
   }
   std::string text;
-  if (int ret = DescribeWsq(file, text)) {
+  ridgeview_wsq_error codec_error;
+  if (int ret = DescribeWsq(file, text, codec_error)) {
+    show_codec_messages(nullptr, codec_error);
     std::cerr << "ridgeview-wsq: " << args[0] << ": cannot read (code " << ret << ")\n";
     return 1;
   }

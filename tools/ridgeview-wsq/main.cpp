@@ -15,11 +15,15 @@ int main(int argc, char** argv) {
   if (command == "encode") return EncodeCommand(args);
   if (command == "info") return InfoCommand(args);
   if (command == "check") return CheckCommand(args);
-  std::cerr << "usage: ridgeview-wsq encode|decode|info|check ...\n"
+  if (command == "thumbnail") return ThumbnailCommand(args);
+  std::cerr << "usage: ridgeview-wsq encode|decode|info|check|thumbnail ...\n"
                "  encode [-b BITRATE] [-p PPI] [-c COMMENT] [-s WxH] IN OUT.wsq\n"
                "  decode IN.wsq OUT.pgm|OUT.raw\n"
-               "  encode|decode [options] [-j N] -o DIR IN...\n"
+               "  encode|decode [options] [-q] [-j N] -o DIR IN...\n"
                "  info IN.wsq\n"
-               "  check [-j N] IN.wsq...\n";
+               "  info --json IN.wsq...\n"
+               "  check [--json] [-q] [-j N] IN.wsq...\n"
+               "  thumbnail [-s SIZE] IN.wsq OUT.png\n"
+               "  (-q: no progress line on a terminal)\n";
   return 2;
 }

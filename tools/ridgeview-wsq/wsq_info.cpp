@@ -2,14 +2,11 @@
 
 #include <cstdio>
 
-#include "codec/nistcom/fet.h"
-#include "codec/wsq/decode/header_reader.h"
-#include "codec/wsq/wsq.h"
+#include "tools/ridgeview-wsq/json_text.h"
 
 namespace ridgeview::tools {
-namespace {
 
-const char* marker_name(unsigned marker) {
+const char* SegmentName(unsigned marker) {
   switch (marker) {
     case 0xFFA0: return "SOI";
     case 0xFFA1: return "EOI";
@@ -20,69 +17,117 @@ const char* marker_name(unsigned marker) {
     case 0xFFA6: return "DHT";
     case 0xFFA7: return "DRT";
     case 0xFFA8: return "COM";
-    default: return nullptr;
+    case RIDGEVIEW_WSQ_SEGMENT_DATA: return "data";
+    default: return "unknown";
   }
 }
 
-std::string line(const std::string& name, std::size_t offset, std::size_t length) {
-  char buf[96];
-  std::snprintf(buf, sizeof buf, "segment: %s %zu %zu\n", name.c_str(), offset, length);
-  return buf;
+std::string InfoText(const ridgeview_wsq_info& info) {
+  std::string text = "width: " + std::to_string(info.width) +
+                     "\nheight: " + std::to_string(info.height) +
+                     "\nppi: " + std::to_string(info.ppi) +
+                     "\nencoder: " + std::to_string(info.encoder) +
+                     "\nsoftware: " + std::to_string(info.software) + "\n";
+  for (std::size_t i = 0; i < info.nistcom_count; ++i) {
+    text += std::string(info.nistcom[i].name) + ": " + info.nistcom[i].value + "\n";
+  }
+  for (std::size_t i = 0; i < info.segment_count; ++i) {
+    const ridgeview_wsq_segment& s = info.segments[i];
+    char line[96];
+    std::snprintf(line, sizeof line, "segment: %s %zu %zu\n", SegmentName(s.marker), s.offset,
+                  s.length);
+    text += line;
+  }
+  return text;
 }
+
+std::string InfoJson(const std::string& file, std::size_t size, const ridgeview_wsq_info& info) {
+  std::string nistcom = "[";
+  for (std::size_t i = 0; i < info.nistcom_count; ++i) {
+    if (i > 0) nistcom += ", ";
+    nistcom += JsonObject()
+                   .Add("name", info.nistcom[i].name)
+                   .Add("value", info.nistcom[i].value)
+                   .Text();
+  }
+  std::string segments = "[";
+  for (std::size_t i = 0; i < info.segment_count; ++i) {
+    const ridgeview_wsq_segment& s = info.segments[i];
+    if (i > 0) segments += ", ";
+    segments += JsonObject()
+                    .Add("marker", SegmentName(s.marker))
+                    .Add("offset", static_cast<std::int64_t>(s.offset))
+                    .Add("length", static_cast<std::int64_t>(s.length))
+                    .Text();
+  }
+  return JsonObject()
+      .Add("file", file)
+      .Add("size", static_cast<std::int64_t>(size))
+      .Add("width", info.width)
+      .Add("height", info.height)
+      .Add("ppi", info.ppi)
+      .Add("encoder", info.encoder)
+      .Add("software", info.software)
+      .AddRaw("nistcom", nistcom + "]")
+      .AddRaw("segments", segments + "]")
+      .Text();
+}
+
+std::string FailureJson(const std::string& file, int code, const std::string& message) {
+  return JsonObject()
+      .Add("file", file)
+      .Add("code", code)
+      .Add("name", ridgeview_wsq_code_name(code))
+      .Add("message", message)
+      .Text();
+}
+
+std::string UnreadableJson(const std::string& file, const std::string& reason) {
+  return JsonObject()
+      .Add("file", file)
+      .AddNull("code")
+      .Add("name", "UNREADABLE")
+      .Add("message", reason)
+      .Text();
+}
+
+namespace {
+
+// The info record of a file, released when it goes.
+class InfoRecord {
+ public:
+  InfoRecord() = default;
+  InfoRecord(const InfoRecord&) = delete;
+  InfoRecord& operator=(const InfoRecord&) = delete;
+  ~InfoRecord() { ridgeview_wsq_info_free(&info_); }
+  int Read(std::span<const std::uint8_t> file, ridgeview_wsq_error& error) {
+    return ridgeview_wsq_read_info(file.data(), file.size(), &info_, &error);
+  }
+  const ridgeview_wsq_info& get() const { return info_; }
+
+ private:
+  ridgeview_wsq_info info_{};
+};
 
 }  // namespace
 
-std::string ListSegments(std::span<const std::uint8_t> f) {
-  std::string out;
-  std::size_t pos = 0;
-  while (pos + 1 < f.size()) {
-    const unsigned marker = (f[pos] << 8) | f[pos + 1];
-    const char* name = marker_name(marker);
-    if (name == nullptr) {
-      out += line("unknown", pos, f.size() - pos);
-      break;
-    }
-    if (marker == 0xFFA0 || marker == 0xFFA1) {
-      out += line(name, pos, 2);
-      pos += 2;
-      if (marker == 0xFFA1) break;
-      continue;
-    }
-    if (pos + 3 >= f.size()) {
-      out += line(name, pos, f.size() - pos);
-      break;
-    }
-    const std::size_t length = 2 + ((f[pos + 2] << 8) | f[pos + 3]);
-    out += line(name, pos, std::min(length, f.size() - pos));
-    pos += length;
-    if (marker == 0xFFA3) {
-      // Coded data runs to the next 0xFF that is not followed by a stuffed zero.
-      std::size_t end = pos;
-      while (end + 1 < f.size() && !(f[end] == 0xFF && f[end + 1] != 0)) ++end;
-      if (end + 1 >= f.size()) end = f.size();
-      out += line("data", pos, end - pos);
-      pos = end;
-    }
-  }
-  return out;
+int DescribeWsq(std::span<const std::uint8_t> file, std::string& text,
+                ridgeview_wsq_error& error) {
+  InfoRecord info;
+  if (int ret = info.Read(file, error)) return ret;
+  text = InfoText(info.get());
+  return 0;
 }
 
-int DescribeWsq(std::span<const std::uint8_t> file, std::string& text) {
-  using namespace ridgeview::codec;
-  WsqHeaderInfo info;
-  if (int ret = wsq_read_header_info(&info, file.data(), file.size())) return ret;
-  text = "width: " + std::to_string(info.width) + "\nheight: " + std::to_string(info.height) +
-         "\nppi: " + std::to_string(info.ppi) + "\nencoder: " + std::to_string(info.encoder) +
-         "\nsoftware: " + std::to_string(info.software) + "\n";
-  FetPtr list;
-  if (int ret = find_nistcom_wsq(list, file.data(), file.size())) return ret;
-  if (list) {
-    for (int i = 0; i < list->count; ++i) {
-      text += std::string(list->names[i]) + ": " + (list->values[i] ? list->values[i] : "") +
-              "\n";
-    }
+int DescribeWsqJson(const std::string& file, std::span<const std::uint8_t> bytes,
+                    std::string& json) {
+  InfoRecord info;
+  ridgeview_wsq_error error;
+  if (int ret = info.Read(bytes, error)) {
+    json = FailureJson(file, ret, error.message);
+    return ret;
   }
-  text += ListSegments(file);
+  json = InfoJson(file, bytes.size(), info.get());
   return 0;
 }
 
