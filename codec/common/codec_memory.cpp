@@ -232,10 +232,11 @@ void codec_free(void* p) {
 
 void codec_release_cached_memory() { t_cache.release(); }
 
-void codec_set_block_source(const CodecBlockSource* source) {
+bool codec_set_block_source(const CodecBlockSource* source) {
   // Once set it stays: blocks it handed out are given back to it whenever they are freed.
   const CodecBlockSource* none = nullptr;
   g_source.compare_exchange_strong(none, source, std::memory_order_acq_rel);
+  return g_source.load(std::memory_order_acquire) == source;
 }
 
 std::size_t codec_memory_budget() { return g_budget.load(std::memory_order_relaxed); }

@@ -31,7 +31,8 @@ struct CodecBlockSource {
   void (*release)(void* memory, std::size_t bytes);
   std::size_t min_bytes;
 };
-void codec_set_block_source(const CodecBlockSource* source);
+// Returns whether `source` is the one in use afterwards.
+bool codec_set_block_source(const CodecBlockSource* source);
 
 // Largest total the codec may hold for one image (bytes). Drivers compare their planned peak
 // with it before allocating (codec_fits_budget), so an absurd frame size is refused at once
