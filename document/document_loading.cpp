@@ -144,6 +144,7 @@ std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
     case ReadStatus::kUnreadable:
       return nullptr;
   }
+  base::ReportTiming("file read");
 
   ridgeview_wsq_image decoded{};
   ridgeview_wsq_error error;
@@ -151,6 +152,7 @@ std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
   const int ret = ridgeview_wsq_decode(file.data(), file.size(), 0, &decoded, &error);
   // What the codec has to say goes to stderr, as it would have without the library between.
   std::fputs(error.message, stderr);
+  base::ReportTiming("decoded");
   const std::unique_ptr<unsigned char, void (*)(void*)> pixels(decoded.pixels,
                                                                ridgeview_wsq_free);
   // The file's bytes are not needed any more; free them before the image is made. The codec
@@ -171,6 +173,7 @@ std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
     ShowError(kMsgPixelDataMalloc);
     return nullptr;
   }
+  base::ReportTiming("gray expanded to 24 bits");
   // The scan's resolution travels with the image as its pixels per metre (the view's
   // millimetres): 500 ppi is 19685 per metre.
   if (ppi > 0 && ppi <= 100000) {

@@ -98,7 +98,7 @@ void ImageView::PaintClient(QPainter& painter, const QRect& exposedLogical) {
       if (!area.isEmpty()) {
         const QImage pixels =
             StretchArea(display_.image(), PaintSourceRect(s.offset, s.clientSize, s.zoom),
-                        s.clientSize, area);
+                        s.clientSize, area, &paintBuffer_);
         if (!pixels.isNull()) {
           painter.drawImage(area.topLeft(), pixels);
           uncovered -= area;
@@ -115,7 +115,7 @@ void ImageView::PaintClient(QPainter& painter, const QRect& exposedLogical) {
 bool ImageView::PaintContent(QPainter& painter, const QRect& area) {
   const ViewState& s = core_.State();
   if (s.zoom < 1.0) {
-    const QImage pixels = MagnifyArea(display_.image(), s.zoom, s.offset, area);
+    const QImage pixels = MagnifyArea(display_.image(), s.zoom, s.offset, area, &paintBuffer_);
     if (pixels.isNull()) return false;
     painter.drawImage(area.topLeft(), pixels);
     return true;
