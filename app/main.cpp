@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "app/display_check.h"
+#include "base/timing.h"
 #include "app/run_app.h"
 #include "platform/desktop/desktop_install.h"
 #include "platform/qt/instance/command_line.h"
@@ -18,6 +19,7 @@
 #include "platform/qt/instance/single_instance.h"
 
 int main(int argc, char** argv) {
+  ridgeview::base::ReportTiming("main");
   const std::string problem = ridgeview::app::DisplayProblem();
   if (!problem.empty()) {
     std::fprintf(stderr, "ridgeview: %s\n", problem.c_str());

@@ -103,6 +103,13 @@ void StagedFile::Abandon() {
 
 bool StagedFile::Stage(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                        const AtomicWriteOps& ops) {
+  const std::span<const std::uint8_t> pieces[] = {bytes};
+  return Stage(path, pieces, ops);
+}
+
+bool StagedFile::Stage(const std::filesystem::path& path,
+                       std::span<const std::span<const std::uint8_t>> pieces,
+                       const AtomicWriteOps& ops) {
   Abandon();
   if (path.empty() || !path.has_filename()) {
     errno = EINVAL;
@@ -136,9 +143,11 @@ bool StagedFile::Stage(const std::filesystem::path& path, std::span<const std::u
   temp_ = std::move(tempPath);
   target_ = std::move(target);
   ops_ = ops;
-  if (!WriteAll(fd_, bytes, ops_)) {
-    Abandon();
-    return false;
+  for (const std::span<const std::uint8_t> bytes : pieces) {
+    if (!WriteAll(fd_, bytes, ops_)) {
+      Abandon();
+      return false;
+    }
   }
   return true;
 }

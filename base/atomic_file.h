@@ -52,6 +52,10 @@ class StagedFile {
 
   bool Stage(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
              const AtomicWriteOps& ops);
+  // The same for bytes in pieces (a header and a body, say), written one after the other
+  // without first being copied together.
+  bool Stage(const std::filesystem::path& path,
+             std::span<const std::span<const std::uint8_t>> pieces, const AtomicWriteOps& ops);
   // With sync_folder false the rename is not yet made durable: the caller syncs the folder
   // (SyncFolderToDisk) once after committing many files into it.
   bool Commit(bool sync_folder = true);

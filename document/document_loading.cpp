@@ -3,6 +3,8 @@
 // folder.
 #include "document/document_operations.h"
 
+#include "base/timing.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -142,6 +144,7 @@ std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
     case ReadStatus::kUnreadable:
       return nullptr;
   }
+  base::ReportTiming("file read");
 
   ridgeview_wsq_image decoded{};
   ridgeview_wsq_error error;
@@ -149,6 +152,7 @@ std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
   const int ret = ridgeview_wsq_decode(file.data(), file.size(), 0, &decoded, &error);
   // What the codec has to say goes to stderr, as it would have without the library between.
   std::fputs(error.message, stderr);
+  base::ReportTiming("decoded");
   const std::unique_ptr<unsigned char, void (*)(void*)> pixels(decoded.pixels,
                                                                ridgeview_wsq_free);
   // The file's bytes are not needed any more; free them before the image is made. The codec
@@ -169,6 +173,7 @@ std::unique_ptr<Image> Document::LoadWsqFile(const std::string& path) {
     ShowError(kMsgPixelDataMalloc);
     return nullptr;
   }
+  base::ReportTiming("gray expanded to 24 bits");
   // The scan's resolution travels with the image as its pixels per metre (the view's
   // millimetres): 500 ppi is 19685 per metre.
   if (ppi > 0 && ppi <= 100000) {
@@ -209,11 +214,14 @@ bool Document::OpenImageFile(const std::string& path, double zoom, int x, int y)
     folderWalk_.SetPosition(path);
     NoteFolderOf(path);
   }
+  base::ReportTiming("loading starts");
   std::unique_ptr<Image> image = path.empty() ? nullptr : LoadImageFile(path);
   const bool loaded = image != nullptr;
   if (loaded) {
+    base::ReportTiming("image loaded");
     imagePath_ = path;
     view_.SetImage(std::move(image), DisplayNameForPath(path), zoom, x, y);
+    base::ReportTiming("image handed to the view");
     EnableImageCommands(true);
   } else {
     ClearImage();

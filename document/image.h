@@ -12,7 +12,12 @@
 #include <optional>
 #include <vector>
 
+#include "base/large_pages.h"
+
 namespace ridgeview::document {
+
+// The storage of an image's pixel rows.
+using PixelBytes = std::vector<std::uint8_t, base::LargePageAllocator<std::uint8_t>>;
 
 // One colour-table entry, in the byte order of the stored table.
 struct ColourEntry {
@@ -56,8 +61,9 @@ struct Image {
   std::uint32_t greenMask = 0;
   std::uint32_t blueMask = 0;
 
-  // Pixel rows in stored order (see height), each Stride() bytes including padding.
-  std::vector<std::uint8_t> pixels;
+  // Pixel rows in stored order (see height), each Stride() bytes including padding. A large
+  // image's rows are backed by huge pages (base/large_pages.h).
+  PixelBytes pixels;
 
   // Bytes per stored row: ((width x bits per pixel + 31) div 32) x 4; 0 when width <= 0.
   std::uint64_t Stride() const;

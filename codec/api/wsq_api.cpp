@@ -10,11 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "base/large_pages.h"
 #include "codec/common/codec_memory.h"
 #include "codec/common/codes.h"
+#include "codec/common/parallel.h"
 #include "codec/common/report.h"
 #include "codec/nistcom/fet.h"
 #include "codec/wsq/decode/header_reader.h"
+#include "codec/wsq/decode/wsq_decode.h"
+#include "codec/wsq/encode/wsq_encode.h"
 #include "codec/wsq/segment_list.h"
 #include "codec/wsq/wsq.h"
 
@@ -79,9 +83,23 @@ void finish(ridgeview_wsq_error* error, int code, const ReportCapture& capture) 
   }
 }
 
+// The library's side of every call: large work arrays from huge-page mappings and "all
+// processors" meaning the processors this process may run on, set up once.
+void prepare_codec() {
+  static const bool prepared = [] {
+    static const CodecBlockSource source{ridgeview::base::AllocateLargePages, ridgeview::base::ReleaseLargePages,
+                                         ridgeview::base::kLargePageMinBytes};
+    if (ridgeview::base::LargePagesInUse()) codec_set_block_source(&source);
+    codec_set_default_threads(ridgeview::base::ProcessorsAvailable());
+    return true;
+  }();
+  static_cast<void>(prepared);
+}
+
 // Runs one call: fresh refusal, captured messages, the error record filled afterwards.
 template <class Call>
 int run(ridgeview_wsq_error* error, const char* function, Call call) {
+  prepare_codec();
   codec_clear_last_refusal();
   ReportCapture capture;
   int ret = 0;
@@ -94,8 +112,7 @@ int run(ridgeview_wsq_error* error, const char* function, Call call) {
   return ret;
 }
 
-// Every call runs on the calling thread today; counts are only put in range, so that a
-// later version that uses them sees what callers asked for.
+// Threads a call may use: 0 (or less) for every processor available.
 int thread_count(int threads) { return threads < 0 ? 0 : threads; }
 
 // The names and message formats of each code value, several meanings joined by " | ".
@@ -214,13 +231,14 @@ extern "C" {
 int ridgeview_wsq_decode(const unsigned char* data, size_t size, int threads,
                          ridgeview_wsq_image* image, ridgeview_wsq_error* error) {
   return run(error, "ridgeview_wsq_decode", [&] {
-    static_cast<void>(thread_count(threads));
     if (image == nullptr) return invalid_argument("ridgeview_wsq_decode", "null image");
     if (data == nullptr && size > 0) return invalid_argument("ridgeview_wsq_decode", "null data");
     CodecBytes pixels;
     int width = 0, height = 0, depth = 0, ppi = 0, lossy = 0, encoder = 0, software = 0;
-    if (int ret = wsq_decode_mem(pixels, &width, &height, &depth, &ppi, &lossy, &encoder,
-                                 &software, bytes_or_empty(data), size)) {
+    DecodeStrategy strategy;
+    strategy.threads = thread_count(threads);
+    if (int ret = wsq_decode_mem_with(strategy, pixels, &width, &height, &depth, &ppi, &lossy,
+                                      &encoder, &software, bytes_or_empty(data), size)) {
       return ret;
     }
     image->pixels = pixels.release();
@@ -271,7 +289,6 @@ int ridgeview_wsq_encode(const unsigned char* pixels, int width, int height, flo
                          int ppi, const char* comment, int threads, unsigned char** data,
                          size_t* size, ridgeview_wsq_error* error) {
   return run(error, "ridgeview_wsq_encode", [&] {
-    static_cast<void>(thread_count(threads));
     if (data == nullptr || size == nullptr) {
       return invalid_argument("ridgeview_wsq_encode", "null output");
     }
@@ -285,8 +302,10 @@ int ridgeview_wsq_encode(const unsigned char* pixels, int width, int height, flo
     }
     CodecBytes encoded;
     std::size_t length = 0;
-    if (int ret = wsq_encode_1(encoded, &length, bitrate, pixels, width, height, 8, ppi,
-                               comment)) {
+    EncodeStrategy strategy;
+    strategy.threads = thread_count(threads);
+    if (int ret = wsq_encode_1_with(strategy, encoded, &length, bitrate, pixels, width, height,
+                                    8, ppi, comment)) {
       return ret;
     }
     *data = encoded.release();

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+
 namespace ridgeview::codec {
 namespace {
 
@@ -46,23 +47,47 @@ void* out_of_memory() {
 }
 
 // Every block carries its capacity in a 16-byte header in front of the caller's bytes, so that
-// a freed block can be kept for reuse.
+// a freed block can be kept for reuse, and the length of its own mapping when it has one.
 struct alignas(16) BlockHeader {
   std::size_t capacity;
-  std::size_t unused;
+  std::size_t mapped;  // bytes of the block's own mapping (from the header on); 0 from malloc
 };
 static_assert(sizeof(BlockHeader) == 16);
 
 BlockHeader* header_of(void* p) { return static_cast<BlockHeader*>(p) - 1; }
 
+// Where large blocks come from, when the program says (codec_set_block_source).
+std::atomic<const CodecBlockSource*> g_source{nullptr};
+
 void* raw_allocate(std::size_t bytes, bool zero) {
   if (bytes > std::numeric_limits<std::size_t>::max() - sizeof(BlockHeader)) return nullptr;
+  const CodecBlockSource* source = g_source.load(std::memory_order_acquire);
+  if (source != nullptr && bytes >= source->min_bytes) {
+    const std::size_t total = sizeof(BlockHeader) + bytes;
+    if (auto* header = static_cast<BlockHeader*>(source->allocate(total))) {
+      header->capacity = bytes;
+      header->mapped = total;
+      return header + 1;
+    }
+    // The source has none to give: the heap may still have room.
+  }
   void* block = zero ? std::calloc(1, sizeof(BlockHeader) + bytes)
                      : std::malloc(sizeof(BlockHeader) + bytes);
   if (block == nullptr) return nullptr;
   auto* header = static_cast<BlockHeader*>(block);
   header->capacity = bytes;
+  header->mapped = 0;
   return header + 1;
+}
+
+void raw_free(void* p) {
+  BlockHeader* header = header_of(p);
+  if (header->mapped != 0) {
+    // Only a source that was set hands out such blocks, and a source stays for good.
+    g_source.load(std::memory_order_acquire)->release(header, header->mapped);
+  } else {
+    std::free(header);
+  }
 }
 
 // Large blocks freed on a thread are kept for the thread's next large requests: repeated
@@ -80,7 +105,7 @@ struct BlockCache {
 
   void release() {
     for (void*& b : blocks) {
-      if (b != nullptr) std::free(header_of(b));
+      if (b != nullptr) raw_free(b);
       b = nullptr;
     }
     total = 0;
@@ -109,7 +134,7 @@ struct BlockCache {
     const std::size_t cap = header_of(p)->capacity;
     const std::size_t limit = std::min(kCacheMaxBytes, g_budget.load(std::memory_order_relaxed) / 4);
     if (cap > limit) {
-      std::free(header_of(p));
+      raw_free(p);
       return;
     }
     // Make room: drop the largest kept blocks until this one fits.
@@ -122,7 +147,7 @@ struct BlockCache {
         }
       }
       total -= header_of(blocks[largest])->capacity;
-      std::free(header_of(blocks[largest]));
+      raw_free(blocks[largest]);
       blocks[largest] = nullptr;
     }
     for (void*& b : blocks) {
@@ -179,10 +204,19 @@ void* codec_realloc(void* p, std::size_t bytes) {
   if (bytes > std::numeric_limits<std::size_t>::max() - sizeof(BlockHeader)) {
     return out_of_memory();
   }
+  if (header_of(p)->mapped != 0) {
+    // A block with a mapping of its own moves to a new block of the new size.
+    void* moved = raw_allocate(bytes, false);
+    if (moved == nullptr) return out_of_memory();
+    std::memcpy(moved, p, std::min(bytes, header_of(p)->capacity));
+    raw_free(p);
+    return moved;
+  }
   void* block = std::realloc(header_of(p), sizeof(BlockHeader) + bytes);
   if (block == nullptr) return out_of_memory();
   auto* header = static_cast<BlockHeader*>(block);
   header->capacity = bytes;
+  header->mapped = 0;
   return header + 1;
 }
 
@@ -192,11 +226,18 @@ void codec_free(void* p) {
   if (header_of(p)->capacity >= kCacheMinBytes) {
     t_cache.keep(p);
   } else {
-    std::free(header_of(p));
+    raw_free(p);
   }
 }
 
 void codec_release_cached_memory() { t_cache.release(); }
+
+bool codec_set_block_source(const CodecBlockSource* source) {
+  // Once set it stays: blocks it handed out are given back to it whenever they are freed.
+  const CodecBlockSource* none = nullptr;
+  g_source.compare_exchange_strong(none, source, std::memory_order_acq_rel);
+  return g_source.load(std::memory_order_acquire) == source;
+}
 
 std::size_t codec_memory_budget() { return g_budget.load(std::memory_order_relaxed); }
 void codec_set_memory_budget(std::size_t bytes) { g_budget.store(bytes, std::memory_order_relaxed); }

@@ -21,6 +21,19 @@ void codec_free(void* p);
 // Kept blocks are freed when their thread ends.
 void codec_release_cached_memory();
 
+// Where blocks of at least `min_bytes` come from instead of the heap: `allocate` returns
+// zero-filled memory of at least that many bytes, aligned for any type, or null (the heap is
+// then asked); `release` gets it back with the same size. Programs use it to give large
+// arrays memory backed by huge pages. The first source set stays for the rest of the process
+// (later calls change nothing); blocks taken from the heap before it was set stay valid.
+struct CodecBlockSource {
+  void* (*allocate)(std::size_t bytes);
+  void (*release)(void* memory, std::size_t bytes);
+  std::size_t min_bytes;
+};
+// Returns whether `source` is the one in use afterwards.
+bool codec_set_block_source(const CodecBlockSource* source);
+
 // Largest total the codec may hold for one image (bytes). Drivers compare their planned peak
 // with it before allocating (codec_fits_budget), so an absurd frame size is refused at once
 // instead of touching gigabytes. Default: 8 GiB. Process-wide.

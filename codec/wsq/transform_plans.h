@@ -8,6 +8,7 @@
 
 #include "codec/common/codec_memory.h"
 #include "codec/wsq/filter_plan.h"
+#include "codec/wsq/simd_kernels.h"
 
 namespace ridgeview::codec {
 
@@ -18,6 +19,10 @@ using PlanBuildFn = bool (*)(PlanBuilder& builder, FilterPlan& plan, std::int64_
                              const float* hifilt, int hi_len, const float* lofilt, int lo_len,
                              bool flag);
 
+// Samples a piece of a pass should hold at least for a split over threads to gain: below
+// that, waking a helper and joining it costs about as much as the piece.
+inline constexpr std::int64_t kMinPieceSamples = 96 * 1024;
+
 class TransformPlans {
  public:
   // The plans are made by `build` from the filters; kind and filters keep them apart from the
@@ -26,16 +31,28 @@ class TransformPlans {
                  const float* hifilt, int hi_len);
 
   // Size of the one allocation: the plan builder's storage for lines of up to `longest`
-  // samples, the kernels' scratch for such lines (ScratchFloats), then `extra_floats` floats
-  // for the caller. Nothing more: each part holds a whole number of 4-byte units (so every
-  // part starts aligned for floats) and the kernels stay inside their parts.
-  static std::size_t BytesFor(std::int64_t longest, std::size_t extra_floats);
+  // samples, then for each of `pieces` pieces of work the kernels' scratch for such lines
+  // (ScratchFloats) and `extra_floats` floats for the caller. Nothing more: each part holds a
+  // whole number of 4-byte units (so every part starts aligned for floats) and the kernels
+  // stay inside their parts.
+  static std::size_t BytesFor(std::int64_t longest, std::size_t extra_floats, int pieces = 1);
 
-  // Gets that allocation through the codec's allocator; false when memory is short (the
-  // caller reports its own code). Without it, For() hands out no plans.
-  bool Allocate(std::int64_t longest, std::size_t extra_floats = 0);
-  float* scratch() const { return scratch_; }
-  float* extra() const { return extra_; }
+  // Gets that allocation through the codec's allocator for `threads` threads (one piece of
+  // work each); false when memory is short (the caller reports its own code). Without it,
+  // For() hands out no plans.
+  bool Allocate(std::int64_t longest, std::size_t extra_floats = 0, int threads = 1);
+  int threads() const { return threads_; }
+  float* scratch(int piece = 0) const { return scratch_ + piece * piece_floats_; }
+  float* extra(int piece = 0) const { return scratch(piece) + scratch_floats_; }
+
+  // A kernel pass over `lines` lines with `plan`, split over the threads when it is large
+  // enough to gain: rows (samples contiguous, lines `stride` apart) or columns (lines next to
+  // each other, samples `stride` apart), as SimdKernels::apply_rows / apply_columns. Every
+  // line is filtered the same way whoever filters it.
+  void Rows(const SimdKernels& kernels, const FilterPlan& plan, const float* in, float* out,
+            std::ptrdiff_t stride, std::int64_t lines) const;
+  void Columns(const SimdKernels& kernels, const FilterPlan& plan, const float* in, float* out,
+               std::ptrdiff_t stride, std::int64_t lines) const;
 
   // The plan for lines of `length` samples with the given halves' order: kept from an
   // earlier transform, or built here and kept when it can be. Null when the plain pass must
@@ -56,7 +73,9 @@ class TransformPlans {
   CodecPtr<unsigned char[]> memory_;
   std::size_t plan_bytes_ = 0;
   float* scratch_ = nullptr;
-  float* extra_ = nullptr;
+  std::size_t scratch_floats_ = 0;  // per piece
+  std::size_t piece_floats_ = 0;    // scratch and extra of one piece
+  int threads_ = 1;
   FilterPlan built_;
 };
 

@@ -188,3 +188,32 @@ TEST_F(AtomicFile, RealFullFileSystemKeepsTheOldFile) {
 
 }  // namespace
 }  // namespace ridgeview::base
+
+namespace ridgeview::base {
+namespace {
+
+// Bytes staged in pieces land as their concatenation; a piece that cannot be written leaves
+// the old file and no temporary one.
+TEST_F(AtomicFile, PiecesAreWrittenInOrderOrNotAtAll) {
+  const Bytes head = {'P', '5', '\n'};
+  const std::span<const std::uint8_t> pieces[] = {head, new_, {}, old_};
+  StagedFile file;
+  ASSERT_TRUE(file.Stage(target_, pieces, DefaultAtomicWriteOps()));
+  ASSERT_TRUE(file.Commit());
+  Bytes expected = head;
+  expected.insert(expected.end(), new_.begin(), new_.end());
+  expected.insert(expected.end(), old_.begin(), old_.end());
+  EXPECT_EQ(ReadAll(target_), expected);
+
+  AtomicWriteOps full = DefaultAtomicWriteOps();
+  full.write = WriteUntilFull;
+  StagedFile failing;
+  errno = 0;
+  EXPECT_FALSE(failing.Stage(target_, pieces, full));
+  EXPECT_EQ(errno, ENOSPC);
+  EXPECT_EQ(ReadAll(target_), expected);
+  EXPECT_EQ(EntryCount(dir_), 1u);
+}
+
+}  // namespace
+}  // namespace ridgeview::base

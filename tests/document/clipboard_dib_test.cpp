@@ -82,7 +82,7 @@ TEST(ClipboardBmp, CopyThenPasteWithAndWithoutFileHeader) {
     EXPECT_EQ(pasted->width, 64);
     EXPECT_EQ(pasted->height, 48);
     EXPECT_EQ(pasted->compression, kCompressionBitFields);
-    EXPECT_EQ(Bytes(pasted->pixels), Bytes(block->begin() + 52, block->end()));
+    EXPECT_EQ(pasted->pixels, Bytes(block->begin() + 52, block->end()));
     const auto rgb = RenderRgb24(*pasted);
     ASSERT_TRUE(rgb);
     EXPECT_EQ(rgb->TopDownRow(0)[0], 255);

@@ -256,7 +256,7 @@ TEST_F(DocumentTest, PictureLoaderFailuresAndInvalidImagesAreRefused) {
 TEST_F(DocumentTest, ReloadPutsTheImageBackKeepingNameZoomAndOffset) {
   const std::string path = WriteWsq("scan.wsq");
   ASSERT_TRUE(document.OpenImageFile(path, 1.5, 3, 4));
-  const Bytes shown = view.bitmap->pixels;
+  const PixelBytes shown = view.bitmap->pixels;
   view.Release();
   commands.calls = 0;
 

@@ -140,3 +140,36 @@ TEST(RenderRgb24, TwentyFourAndThirtyTwoBits) {
 
 }  // namespace
 }  // namespace ridgeview::document
+
+namespace ridgeview::document {
+namespace {
+
+// Gray expands to equal blue, green and red at every width (the four-pixel steps and the
+// rest) and on both halves of an image large enough to be split over two threads.
+TEST(GrayToImage, EveryPixelBecomesThreeEqualBytesAtEveryWidthAndSize) {
+  const std::pair<int, int> sizes[] = {{1, 1}, {2, 3}, {3, 2}, {4, 1}, {5, 4}, {7, 3},
+                                       {9, 2}, {2049, 1025}};
+  for (const auto& [w, h] : sizes) {
+    std::vector<std::uint8_t> gray(static_cast<std::size_t>(w) * h);
+    for (std::size_t i = 0; i < gray.size(); ++i) gray[i] = static_cast<std::uint8_t>(i * 31 + i / 7);
+    const std::optional<Image> image = GrayToImage(gray, w, h);
+    ASSERT_TRUE(image) << w << "x" << h;
+    ASSERT_EQ(image->width, w);
+    ASSERT_EQ(image->RowCount(), static_cast<std::uint64_t>(h));
+    ASSERT_EQ(image->bitsPerPixel, 24);
+    for (int y = 0; y < h; ++y) {
+      const std::uint8_t* row = image->TopDownRow(static_cast<std::uint64_t>(y));
+      for (int x = 0; x < w; ++x) {
+        const std::uint8_t g = gray[static_cast<std::size_t>(y) * w + x];
+        ASSERT_TRUE(row[3 * x] == g && row[3 * x + 1] == g && row[3 * x + 2] == g)
+            << w << "x" << h << " at " << x << "," << y;
+      }
+      for (std::uint64_t pad = 3 * static_cast<std::uint64_t>(w); pad < image->Stride(); ++pad) {
+        ASSERT_EQ(row[pad], 0) << "row padding stays zero";
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace ridgeview::document

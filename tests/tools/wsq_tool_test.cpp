@@ -2,11 +2,17 @@
 // failure reported by file name without stopping the others, and no partial output files.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -305,6 +311,73 @@ TEST(WsqToolParts, SizesAndOutputNames) {
   EXPECT_FALSE(ParseSize("12x", w, h));
   EXPECT_EQ(BatchOutputPath("out", "/a/b/scan.v2.pgm", ".wsq"), "out/scan.v2.wsq");
   EXPECT_EQ(BatchOutputPath("out", "noext", ".pgm"), "out/noext.pgm");
+}
+
+}  // namespace
+}  // namespace ridgeview::tools
+
+namespace ridgeview::tools {
+namespace {
+
+// Every thread count, given with -t, writes the same files as one thread; a bad count is
+// refused before anything is read.
+TEST(WsqToolThreads, EveryThreadCountWritesTheSameFiles) {
+  const fs::path dir = fs::temp_directory_path() / ("ridgeview-wsq-threads-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const int w = 1100, h = 700;  // large enough for the codec to split its passes
+  write(dir / "big.pgm", FormatPgm(GrayImage{w, h, GenerateFingerprint(w, h, 9)}));
+  std::vector<std::vector<std::uint8_t>> encoded, decoded;
+  for (const char* threads : {"1", "2", "3", "0"}) {
+    const std::string wsq = (dir / (std::string("t") + threads + ".wsq")).string();
+    const std::string pgm = (dir / (std::string("t") + threads + ".pgm")).string();
+    ASSERT_EQ(EncodeCommand({"-t", threads, (dir / "big.pgm").string(), wsq}), 0) << threads;
+    ASSERT_EQ(DecodeCommand({"-t", threads, wsq, pgm}), 0) << threads;
+    encoded.push_back(read(wsq));
+    decoded.push_back(read(pgm));
+  }
+  for (std::size_t i = 1; i < encoded.size(); ++i) {
+    EXPECT_EQ(encoded[i], encoded[0]) << i;
+    EXPECT_EQ(decoded[i], decoded[0]) << i;
+  }
+  // The PGM written in two pieces (header, pixels) is one valid image of the pixels.
+  std::string error;
+  const std::optional<GrayImage> back = ParsePgm(decoded[0], error);
+  ASSERT_TRUE(back) << error;
+  EXPECT_EQ(back->width, w);
+  EXPECT_EQ(back->height, h);
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(DecodeCommand({"-t", "-1", (dir / "t1.wsq").string(), (dir / "x.pgm").string()}), 2);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("-t needs"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir / "x.pgm"));
+  fs::remove_all(dir);
+}
+
+// Files are read whole whatever they are: empty, large, or a pipe with no size to tell.
+TEST(WsqToolParts, WholeFilesAndPipesAreReadCompletely) {
+  const fs::path dir = fs::temp_directory_path() / ("ridgeview-wsq-read-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::vector<std::uint8_t> big((std::size_t{3} << 20) + 5);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 13);
+  write(dir / "big.bin", big);
+  write(dir / "empty.bin", {});
+  FileBytes bytes;
+  std::string error;
+  ASSERT_TRUE(ReadWholeFile((dir / "big.bin").string(), bytes, error)) << error;
+  EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), big.begin(), big.end()));
+  ASSERT_TRUE(ReadWholeFile((dir / "empty.bin").string(), bytes, error)) << error;
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_FALSE(ReadWholeFile((dir / "missing.bin").string(), bytes, error));
+  EXPECT_NE(error.find("cannot open"), std::string::npos);
+
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  std::thread writer([&] { write(dir / "pipe", big); });
+  ASSERT_TRUE(ReadWholeFile((dir / "pipe").string(), bytes, error)) << error;
+  writer.join();
+  EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), big.begin(), big.end()));
+  fs::remove_all(dir);
 }
 
 }  // namespace

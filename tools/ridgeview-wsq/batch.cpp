@@ -78,6 +78,17 @@ std::vector<JobResult> RunJobs(std::size_t count, unsigned threads,
                                const std::function<JobResult(std::size_t)>& job,
                                const std::function<void()>& finished) {
   std::vector<JobResult> results(count);
+  if (count == 1) {
+    // One file: no thread of its own for it, nor for committing it.
+    results[0] = job(0);
+    JobResult& r = results[0];
+    if (r.output.staged() && !r.output.Commit(true)) {
+      r.ok = false;
+      r.messages += r.commit_failure + std::strerror(errno) + "\n";
+    }
+    if (finished) finished();
+    return results;
+  }
   std::atomic<std::size_t> next{0};
   const unsigned n = static_cast<unsigned>(
       std::max<std::size_t>(1, std::min<std::size_t>(threads, count)));

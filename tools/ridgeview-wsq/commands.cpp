@@ -22,7 +22,8 @@ namespace {
 // Options shared by encode and decode; `inputs` are the remaining arguments.
 struct Options {
   std::string out_dir;          // -o DIR (batch mode)
-  unsigned threads = 0;         // -j N (0: all cores)
+  unsigned threads = 0;         // -j N: files at once (0: all cores)
+  int codec_threads = -1;       // -t N: threads of one codec call (-1: not given)
   float bit_rate = 0.75f;       // -b
   int ppi = 500;                // -p
   std::optional<std::string> comment = std::string();  // -c (default: empty text)
@@ -61,7 +62,8 @@ bool parse_options(const std::vector<std::string>& args, const std::string& acce
       continue;
     }
     const char flag = a[1];
-    if (flag != 'o' && flag != 'j' && accepted.find(flag) == std::string::npos) {
+    if (flag != 'o' && flag != 'j' && flag != 't' &&
+        accepted.find(flag) == std::string::npos) {
       std::cerr << "ridgeview-wsq: unknown option " << a << "\n";
       return false;
     }
@@ -81,6 +83,13 @@ bool parse_options(const std::vector<std::string>& args, const std::string& acce
           return false;
         }
         o.threads = static_cast<unsigned>(n);
+        break;
+      case 't':
+        if (!parse_int(v, n) || n < 0 || n > 1024) {
+          std::cerr << "ridgeview-wsq: -t needs a thread count of 0 (all) to 1024\n";
+          return false;
+        }
+        o.codec_threads = n;
         break;
       case 'b': {
         char* end = nullptr;
@@ -170,9 +179,11 @@ void show_codec_messages(ProgressLine* progress, const ridgeview_wsq_error& erro
   }
 }
 
-// The threads one codec call may use: a batch already keeps every core busy with files.
+// The threads one codec call may use: -t when given; else every core for a single file, and
+// one for a file of a batch, which already keeps every core busy with files.
 int call_threads(const Options& o) {
-  return o.keep_codec_memory ? 1 : static_cast<int>(o.threads);
+  if (o.codec_threads >= 0) return o.codec_threads;
+  return o.keep_codec_memory ? 1 : 0;
 }
 
 // Memory the codec keeps for a next call goes back to the system unless a batch goes on.
@@ -187,10 +198,11 @@ JobResult failure(const std::string& file, const std::string& why) {
 // The output appears complete or not at all; a failed write leaves no partial file. The
 // bytes are written here and the file is flushed and put in place by RunJobs.
 JobResult write_output(const std::string& in, const std::string& out,
-                       std::span<const std::uint8_t> bytes) {
+                       std::span<const std::uint8_t> head, std::span<const std::uint8_t> body = {}) {
   const std::string why = "ridgeview-wsq: " + in + ": cannot write " + out + ": ";
   JobResult r;
-  if (!r.output.Stage(out, bytes, base::DefaultAtomicWriteOps())) {
+  const std::span<const std::uint8_t> pieces[] = {head, body};
+  if (!r.output.Stage(out, pieces, base::DefaultAtomicWriteOps())) {
     return JobResult::Failed(why + std::strerror(errno) + "\n");
   }
   r.commit_failure = why;
@@ -198,7 +210,7 @@ JobResult write_output(const std::string& in, const std::string& out,
 }
 
 JobResult decode_one(const Options& o, const std::string& in, const std::string& out) {
-  std::vector<std::uint8_t> file;
+  FileBytes file;
   std::string error;
   if (!ReadWholeFile(in, file, error)) return failure(in, error);
   ridgeview_wsq_image image{};
@@ -213,16 +225,18 @@ JobResult decode_one(const Options& o, const std::string& in, const std::string&
       static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
   const bool raw = out.size() >= 4 && out.compare(out.size() - 4, 4, ".raw") == 0;
   const std::string header = raw ? std::string() : PgmHeader(image.width, image.height);
-  std::vector<std::uint8_t> bytes(header.begin(), header.end());
-  bytes.insert(bytes.end(), pixels.get(), pixels.get() + count);
-  return write_output(in, out, bytes);
+  // The header and the codec's pixels go to the file as they are, without a copy.
+  return write_output(in, out,
+                      {reinterpret_cast<const std::uint8_t*>(header.data()), header.size()},
+                      {pixels.get(), count});
 }
 
 JobResult encode_one(const Options& o, const std::string& in, const std::string& out) {
-  std::vector<std::uint8_t> file;
+  FileBytes file;
   std::string error;
   if (!ReadWholeFile(in, file, error)) return failure(in, error);
-  GrayImage image;
+  // The codec reads the pixels where they lie in the file's bytes.
+  PgmLayout image{o.raw_width, o.raw_height, 0};
   if (o.raw_width > 0) {
     const std::size_t count =
         static_cast<std::size_t>(o.raw_width) * static_cast<std::size_t>(o.raw_height);
@@ -230,23 +244,22 @@ JobResult encode_one(const Options& o, const std::string& in, const std::string&
       return failure(in, "raw file holds " + std::to_string(file.size()) + " bytes, not " +
                              std::to_string(count));
     }
-    image = {o.raw_width, o.raw_height, std::move(file)};
   } else {
-    std::optional<GrayImage> parsed = ParsePgm(std::move(file), error);
+    std::optional<PgmLayout> parsed = ParsePgmHeader(file, error);
     if (!parsed) return failure(in, error);
-    image = std::move(*parsed);
+    image = *parsed;
   }
   unsigned char* data = nullptr;
   std::size_t length = 0;
   ridgeview_wsq_error codec_error;
-  const int ret = ridgeview_wsq_encode(image.pixels.data(), image.width, image.height,
+  const int ret = ridgeview_wsq_encode(file.data() + image.offset, image.width, image.height,
                                        o.bit_rate, o.ppi, o.comment ? o.comment->c_str() : nullptr,
                                        call_threads(o), &data, &length, &codec_error);
   show_codec_messages(o.progress, codec_error);
   after_codec_call(o);
   if (ret != 0) return failure(in, "cannot encode (code " + std::to_string(ret) + ")");
   const std::unique_ptr<unsigned char, void (*)(void*)> wsq(data, ridgeview_wsq_free);
-  image.pixels = std::vector<std::uint8_t>();
+  file = FileBytes();
   return write_output(in, out, std::span<const std::uint8_t>(wsq.get(), length));
 }
 
@@ -262,7 +275,7 @@ std::string FailureLine(const std::string& message) {
 // Decodes the whole file; its line says "ok" or gives the codec's message, which is taken
 // from the codec instead of going to stderr.
 JobResult check_one(const Options& o, const std::string& in, const std::string&) {
-  std::vector<std::uint8_t> file;
+  FileBytes file;
   std::string error;
   if (!ReadWholeFile(in, file, error)) {
     return JobResult::Failed((o.json ? UnreadableJson(in, error) : in + ": " + error) + "\n");
@@ -294,7 +307,7 @@ JobResult check_one(const Options& o, const std::string& in, const std::string&)
 int InfoJsonCommand(const std::vector<std::string>& inputs) {
   int status = 0;
   for (const std::string& in : inputs) {
-    std::vector<std::uint8_t> file;
+    FileBytes file;
     std::string error, json;
     if (!ReadWholeFile(in, file, error)) {
       json = UnreadableJson(in, error);
@@ -311,8 +324,8 @@ int InfoJsonCommand(const std::vector<std::string>& inputs) {
 
 int DecodeCommand(const std::vector<std::string>& args) {
   static const char* usage =
-      "usage: ridgeview-wsq decode IN.wsq OUT.pgm|OUT.raw\n"
-      "       ridgeview-wsq decode [-q] [-j N] -o DIR IN.wsq...\n";
+      "usage: ridgeview-wsq decode [-t N] IN.wsq OUT.pgm|OUT.raw\n"
+      "       ridgeview-wsq decode [-t N] [-q] [-j N] -o DIR IN.wsq...\n";
   Options o;
   std::vector<std::pair<std::string, std::string>> jobs;
   if (!parse_options(args, "", o) || !plan_outputs(o, ".pgm", usage, jobs)) return 2;
@@ -321,7 +334,7 @@ int DecodeCommand(const std::vector<std::string>& args) {
 
 int EncodeCommand(const std::vector<std::string>& args) {
   static const char* usage =
-      "usage: ridgeview-wsq encode [-b BITRATE] [-p PPI] [-c COMMENT] [-s WxH] IN OUT.wsq\n"
+      "usage: ridgeview-wsq encode [-b BITRATE] [-p PPI] [-c COMMENT] [-s WxH] [-t N] IN OUT.wsq\n"
       "       ridgeview-wsq encode [options] [-q] [-j N] -o DIR IN...\n";
   Options o;
   std::vector<std::pair<std::string, std::string>> jobs;
@@ -330,7 +343,8 @@ int EncodeCommand(const std::vector<std::string>& args) {
 }
 
 int CheckCommand(const std::vector<std::string>& args) {
-  static const char* usage = "usage: ridgeview-wsq check [--json] [-q] [-j N] IN.wsq...\n";
+  static const char* usage =
+      "usage: ridgeview-wsq check [--json] [-q] [-j N] [-t N] IN.wsq...\n";
   Options o;
   if (!parse_options(args, "", o, true)) return 2;
   if (!o.out_dir.empty() || o.inputs.empty()) {
@@ -358,7 +372,7 @@ int InfoCommand(const std::vector<std::string>& args) {
                  "       ridgeview-wsq info --json IN.wsq...\n";
     return 2;
   }
-  std::vector<std::uint8_t> file;
+  FileBytes file;
   std::string error;
   if (!ReadWholeFile(args[0], file, error)) {
     std::cerr << "ridgeview-wsq: " << args[0] << ": " << error << "\n";

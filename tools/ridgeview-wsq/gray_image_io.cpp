@@ -1,9 +1,12 @@
 #include "tools/ridgeview-wsq/gray_image_io.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fstream>
 
 namespace ridgeview::tools {
 namespace {
@@ -32,15 +35,7 @@ long next_number(std::span<const std::uint8_t> bytes, std::size_t& pos) {
 
 }  // namespace
 
-namespace {
-
-struct PgmLayout {
-  int width = 0;
-  int height = 0;
-  std::size_t offset = 0;  // of the first pixel
-};
-
-std::optional<PgmLayout> parse_header(std::span<const std::uint8_t> bytes, std::string& error) {
+std::optional<PgmLayout> ParsePgmHeader(std::span<const std::uint8_t> bytes, std::string& error) {
   if (bytes.size() < 2 || bytes[0] != 'P' || bytes[1] != '5') {
     error = "not a binary PGM (P5) file";
     return std::nullopt;
@@ -70,10 +65,9 @@ std::optional<PgmLayout> parse_header(std::span<const std::uint8_t> bytes, std::
   return PgmLayout{static_cast<int>(width), static_cast<int>(height), pos};
 }
 
-}  // namespace
 
 std::optional<GrayImage> ParsePgm(std::span<const std::uint8_t> bytes, std::string& error) {
-  const std::optional<PgmLayout> layout = parse_header(bytes, error);
+  const std::optional<PgmLayout> layout = ParsePgmHeader(bytes, error);
   if (!layout) return std::nullopt;
   const std::size_t count =
       static_cast<std::size_t>(layout->width) * static_cast<std::size_t>(layout->height);
@@ -83,16 +77,6 @@ std::optional<GrayImage> ParsePgm(std::span<const std::uint8_t> bytes, std::stri
   image.pixels.assign(bytes.begin() + static_cast<std::ptrdiff_t>(layout->offset),
                       bytes.begin() + static_cast<std::ptrdiff_t>(layout->offset + count));
   return image;
-}
-
-std::optional<GrayImage> ParsePgm(std::vector<std::uint8_t>&& bytes, std::string& error) {
-  const std::optional<PgmLayout> layout = parse_header(bytes, error);
-  if (!layout) return std::nullopt;
-  const std::size_t count =
-      static_cast<std::size_t>(layout->width) * static_cast<std::size_t>(layout->height);
-  bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(layout->offset));
-  bytes.resize(count);
-  return GrayImage{layout->width, layout->height, std::move(bytes)};
 }
 
 std::string PgmHeader(int width, int height) {
@@ -106,24 +90,37 @@ std::vector<std::uint8_t> FormatPgm(const GrayImage& image) {
   return out;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes,
-                   std::string& error) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) {
+bool ReadWholeFile(const std::string& path, FileBytes& bytes, std::string& error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
     error = std::string("cannot open: ") + std::strerror(errno);
     return false;
   }
-  const std::streamoff size = in.tellg();
-  if (size < 0) {
-    error = "cannot tell the file's size";
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) {
+    error = std::string("cannot tell the file's size: ") + std::strerror(errno);
+    ::close(fd);
     return false;
   }
-  bytes.resize(static_cast<std::size_t>(size));
-  in.seekg(0);
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
-    error = "read error";
-    return false;
+  // A regular file is read in one go into a buffer of its size (one more byte tells whether
+  // it grew meanwhile); anything else (a pipe) is read until its end.
+  std::size_t capacity = S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) + 1 : 65536;
+  bytes.resize(capacity);
+  std::size_t done = 0;
+  for (;;) {
+    if (done == bytes.size()) bytes.resize(bytes.size() * 2);
+    const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = std::string("read error: ") + std::strerror(errno);
+      ::close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
   }
+  ::close(fd);
+  bytes.resize(done);
   return true;
 }
 

@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
                "  info --json IN.wsq...\n"
                "  check [--json] [-q] [-j N] IN.wsq...\n"
                "  thumbnail [-s SIZE] IN.wsq OUT.png\n"
-               "  (-q: no progress line on a terminal)\n";
+               "  (-q: no progress line on a terminal; -t N: threads of one file's coding,\n"
+               "   0 for every core, the default for a single file; -j N: files at once)\n";
   return 2;
 }

@@ -78,7 +78,7 @@ int ThumbnailCommand(const std::vector<std::string>& args) {
   }
   const std::string& in = files[0];
   const std::string& out = files[1];
-  std::vector<std::uint8_t> file;
+  FileBytes file;
   std::string error;
   if (!ReadWholeFile(in, file, error)) {
     std::cerr << "ridgeview-wsq: " << in << ": " << error << "\n";
@@ -94,7 +94,7 @@ int ThumbnailCommand(const std::vector<std::string>& args) {
     return 1;
   }
   const std::unique_ptr<unsigned char, void (*)(void*)> pixels(image.pixels, ridgeview_wsq_free);
-  std::vector<std::uint8_t>().swap(file);
+  FileBytes().swap(file);
   const std::optional<std::vector<std::uint8_t>> png = GrayThumbnailPng(
       std::span<const std::uint8_t>(pixels.get(), static_cast<std::size_t>(image.width) *
                                                       static_cast<std::size_t>(image.height)),

@@ -86,7 +86,8 @@ namespace {
 // rowOf(area.y() + j), both already clamped into the source. Rows that repeat (enlargement)
 // are copied from the row just made. Format_RGB32; null when memory is short.
 template <typename ColumnOf, typename RowOf>
-QImage PickArea(const QImage& source, const QRect& area, ColumnOf columnOf, RowOf rowOf) {
+QImage PickArea(const QImage& source, const QRect& area, ColumnOf columnOf, RowOf rowOf,
+                PaintBuffer* buffer) {
   // Source column of every output column, as a byte offset into a source row.
   std::vector<qsizetype> columns;
   try {
@@ -97,9 +98,15 @@ QImage PickArea(const QImage& source, const QRect& area, ColumnOf columnOf, RowO
   for (int i = 0; i < area.width(); ++i) {
     columns[static_cast<std::size_t>(i)] = static_cast<qsizetype>(columnOf(area.x() + i)) * 3;
   }
-  QImage out(area.size(), QImage::Format_RGB32);
+  QImage out = buffer != nullptr ? buffer->Take(area.size())
+                                 : QImage(area.size(), QImage::Format_RGB32);
   if (out.isNull()) return {};
   const std::size_t rowBytes = static_cast<std::size_t>(area.width()) * 4;
+  // Pixel for pixel (zoom 1.00, the usual case while panning): consecutive source pixels.
+  bool consecutive = true;
+  for (std::size_t i = 1; i < columns.size() && consecutive; ++i) {
+    consecutive = columns[i] == columns[i - 1] + 3;
+  }
   int previousSy = -1;
   for (int j = 0; j < area.height(); ++j) {
     const int sy = rowOf(area.y() + j);
@@ -110,6 +117,14 @@ QImage PickArea(const QImage& source, const QRect& area, ColumnOf columnOf, RowO
     }
     previousSy = sy;
     const uchar* row = source.constScanLine(sy);
+    if (consecutive) {
+      const uchar* p = row + columns[0];
+      for (int i = 0; i < area.width(); ++i, p += 3) {
+        dst[i] = 0xFF000000u | (static_cast<std::uint32_t>(p[2]) << 16) |
+                 (static_cast<std::uint32_t>(p[1]) << 8) | p[0];
+      }
+      continue;
+    }
     for (int i = 0; i < area.width(); ++i) {
       const uchar* p = row + columns[static_cast<std::size_t>(i)];
       dst[i] = 0xFF000000u | (static_cast<std::uint32_t>(p[2]) << 16) |
@@ -121,7 +136,20 @@ QImage PickArea(const QImage& source, const QRect& area, ColumnOf columnOf, RowO
 
 }  // namespace
 
-QImage MagnifyArea(const QImage& source, double zoom, Point offset, const QRect& area) {
+QImage PaintBuffer::Take(QSize size) {
+  if (size.isEmpty()) return {};
+  if (memory_.width() < size.width() || memory_.height() < size.height()) {
+    memory_ = QImage(std::max(memory_.width(), size.width()),
+                     std::max(memory_.height(), size.height()), QImage::Format_RGB32);
+    if (memory_.isNull()) return {};
+  }
+  // A view of the kept rows: no allocation, and writing to it does not detach the memory.
+  return QImage(memory_.bits(), size.width(), size.height(), memory_.bytesPerLine(),
+                QImage::Format_RGB32);
+}
+
+QImage MagnifyArea(const QImage& source, double zoom, Point offset, const QRect& area,
+                   PaintBuffer* buffer) {
   if (source.isNull() || source.format() != QImage::Format_BGR888 || area.isEmpty() ||
       !(zoom > 0.0)) {
     return {};
@@ -136,10 +164,11 @@ QImage MagnifyArea(const QImage& source, double zoom, Point offset, const QRect&
   const int maxY = source.height() - 1;
   return PickArea(
       source, area, [&](int x) { return sourceOf(std::int64_t{offset.x} + x, maxX); },
-      [&](int y) { return sourceOf(std::int64_t{offset.y} + y, maxY); });
+      [&](int y) { return sourceOf(std::int64_t{offset.y} + y, maxY); }, buffer);
 }
 
-QImage StretchArea(const QImage& source, Rect paintSource, Size client, const QRect& area) {
+QImage StretchArea(const QImage& source, Rect paintSource, Size client, const QRect& area,
+                   PaintBuffer* buffer) {
   if (source.isNull() || source.format() != QImage::Format_BGR888 || area.isEmpty() ||
       client.w <= 0 || client.h <= 0) {
     return {};
@@ -153,7 +182,8 @@ QImage StretchArea(const QImage& source, Rect paintSource, Size client, const QR
       },
       [&](int y) {
         return std::clamp(SourcePixel(y, paintSource.y, paintSource.h, client.h), 0, maxY);
-      });
+      },
+      buffer);
 }
 
 }  // namespace ridgeview::view

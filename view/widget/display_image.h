@@ -64,7 +64,21 @@ QImage ReduceAreaMean(const QImage& source, double zoom, Size contentSize, bool 
 // source pixel is an m x m square of device pixels (nearest neighbour, no smoothing).
 // Format_RGB32, or a null image when `source` is null or not Format_BGR888, `area` is empty or
 // memory is short.
-QImage MagnifyArea(const QImage& source, double zoom, Point offset, const QRect& area);
+// Memory for the pixels of one paint, kept between paints: a pan then writes into pages that
+// are already mapped instead of into a fresh image every time (on some machines first
+// touching fresh pages costs more than the drawing).
+class PaintBuffer {
+ public:
+  // A Format_RGB32 image of `size` over the kept memory (grown when too small); a null image
+  // when memory is short. Valid until the next call.
+  QImage Take(QSize size);
+
+ private:
+  QImage memory_;
+};
+
+QImage MagnifyArea(const QImage& source, double zoom, Point offset, const QRect& area,
+                   PaintBuffer* buffer = nullptr);
 
 // Client pixels `area` of a paint, stretched from `source` (Format_BGR888) by nearest
 // neighbour: client pixel (dx, dy) shows source pixel (SourcePixel(dx, paintSource.x,
@@ -74,6 +88,8 @@ QImage MagnifyArea(const QImage& source, double zoom, Point offset, const QRect&
 // `source` is clamped to its edge, so nothing is ever read outside the rows.
 // Returns a Format_RGB32 image of area's size, or a null image when `source` is null or not
 // Format_BGR888, `area` or `client` is empty, or memory is short.
-QImage StretchArea(const QImage& source, Rect paintSource, Size client, const QRect& area);
+// With `buffer`, the result lies in its memory (see PaintBuffer).
+QImage StretchArea(const QImage& source, Rect paintSource, Size client, const QRect& area,
+                   PaintBuffer* buffer = nullptr);
 
 }  // namespace ridgeview::view

@@ -194,6 +194,9 @@ class ImageView : public QWidget {
   QTimer holdTimer_;
   QPoint pressPos_;          // logical press point, for the menu and the drag tolerance
   bool leftDown_ = false;    // the left button went down in the view and is still down
+  bool panned_ = false;      // a drag moved the image since the last paint
+  PaintBuffer paintBuffer_;  // the pixels of a paint, kept for the next one
+  bool paintedBefore_ = false;
   bool holdFired_ = false;   // the hold opened the menu: no panning until the next press
   bool menuKeyHandled_ = false;  // a keyboard context-menu event already answered the Menu key
 };

@@ -153,6 +153,7 @@ void ImageView::mouseMoveEvent(QMouseEvent* event) {
     if (moved < QGuiApplication::styleHints()->startDragDistance()) return;
     holdTimer_.stop();
   }
+  panned_ = true;  // the next paint is a repaint after a pan (for RIDGEVIEW_TIMING)
   Apply(core_.StylusMove(ToDevice(event->position())));
 }
 

@@ -10,7 +10,10 @@
 #include <QPen>
 #include <QRegion>
 #include <algorithm>
+#include <chrono>
+#include <string>
 
+#include "base/timing.h"
 #include "view/core/paint_geometry.h"
 #include "view/widget/image_view.h"
 
@@ -24,15 +27,31 @@ const QColor kMeasureColour(255, 200, 0);
 }  // namespace
 
 void ImageView::paintEvent(QPaintEvent* event) {
-  QPainter painter(this);
+  const bool timing = base::TimingEnabled();
+  const auto started = timing ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point();
+  {
+    QPainter painter(this);
 
-  // Outside the client and the shown bars (the corner between two bars): the window face.
-  QRegion outside = QRegion(event->rect()) - clientRect_;
-  if (!horizontal_->isHidden()) outside -= horizontal_->geometry();
-  if (!vertical_->isHidden()) outside -= vertical_->geometry();
-  for (const QRect& r : outside) painter.fillRect(r, palette().color(QPalette::Window));
+    // Outside the client and the shown bars (the corner between two bars): the window face.
+    QRegion outside = QRegion(event->rect()) - clientRect_;
+    if (!horizontal_->isHidden()) outside -= horizontal_->geometry();
+    if (!vertical_->isHidden()) outside -= vertical_->geometry();
+    for (const QRect& r : outside) painter.fillRect(r, palette().color(QPalette::Window));
 
-  PaintClient(painter, event->rect() & clientRect_);
+    PaintClient(painter, event->rect() & clientRect_);
+  }
+  if (!timing) return;
+  const double ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+  const QSize area = event->rect().size() * devicePixelRatioF();
+  const std::string what = std::to_string(area.width()) + " x " + std::to_string(area.height());
+  if (!paintedBefore_ && bitmap_ != nullptr) {
+    paintedBefore_ = true;
+    base::ReportTiming(("first paint of the image, " + what + " device pixels").c_str());
+  } else if (panned_) {
+    base::ReportDuration(("repaint after a pan, " + what + " device pixels").c_str(), ms);
+  }
+  panned_ = false;
 }
 
 void ImageView::PaintClient(QPainter& painter, const QRect& exposedLogical) {
@@ -79,7 +98,7 @@ void ImageView::PaintClient(QPainter& painter, const QRect& exposedLogical) {
       if (!area.isEmpty()) {
         const QImage pixels =
             StretchArea(display_.image(), PaintSourceRect(s.offset, s.clientSize, s.zoom),
-                        s.clientSize, area);
+                        s.clientSize, area, &paintBuffer_);
         if (!pixels.isNull()) {
           painter.drawImage(area.topLeft(), pixels);
           uncovered -= area;
@@ -96,7 +115,7 @@ void ImageView::PaintClient(QPainter& painter, const QRect& exposedLogical) {
 bool ImageView::PaintContent(QPainter& painter, const QRect& area) {
   const ViewState& s = core_.State();
   if (s.zoom < 1.0) {
-    const QImage pixels = MagnifyArea(display_.image(), s.zoom, s.offset, area);
+    const QImage pixels = MagnifyArea(display_.image(), s.zoom, s.offset, area, &paintBuffer_);
     if (pixels.isNull()) return false;
     painter.drawImage(area.topLeft(), pixels);
     return true;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "codec/common/codec_memory.h"
+#include "codec/common/parallel.h"
 #include "codec/common/codes.h"
 #include "codec/common/report.h"
 #include "codec/wsq/wsq_format.h"
@@ -329,11 +330,11 @@ int no_memory() {
 
 int wsq_reconstruct(float* image, int width, int height, const wavelet_tree_node* w_tree,
                     int first_node, int last_node, const transform_table& dtt,
-                    const SimdKernels* kernels, float* work) {
+                    const SimdKernels* kernels, float* work, int threads) {
   if (int ret = check_filters(dtt)) return ret;
   TransformPlans plans = synthesis_plans(dtt);
   if (kernels != nullptr && first_node <= last_node &&
-      !plans.Allocate(width > height ? width : height)) {
+      !plans.Allocate(width > height ? width : height, 0, threads)) {
     return no_memory();
   }
   const float* hi = dtt.hifilt.get();
@@ -344,7 +345,7 @@ int wsq_reconstruct(float* image, int width, int height, const wavelet_tree_node
     // Columns: the node's columns lie next to each other, one lane each.
     const FilterPlan* columns = t.dx > 0 ? plans.For(t.dy, t.ic != 0) : nullptr;
     if (columns != nullptr) {
-      kernels->apply_columns(*columns, base, work, width, t.dx, plans.scratch());
+      plans.Columns(*kernels, *columns, base, work, width, t.dx);
     } else {
       synthesis_pass(work, base, t.dx, t.dy, 1, width, hi, dtt.hisize, lo, dtt.losize,
                      t.ic != 0);
@@ -352,7 +353,7 @@ int wsq_reconstruct(float* image, int width, int height, const wavelet_tree_node
     // Rows.
     const FilterPlan* rows = t.dy > 0 ? plans.For(t.dx, t.ir != 0) : nullptr;
     if (rows != nullptr) {
-      kernels->apply_rows(*rows, work, base, width, t.dy, plans.scratch());
+      plans.Rows(*kernels, *rows, work, base, width, t.dy);
     } else {
       synthesis_pass(base, work, t.dy, t.dx, width, 1, hi, dtt.hisize, lo, dtt.losize,
                      t.ir != 0);
@@ -362,7 +363,7 @@ int wsq_reconstruct(float* image, int width, int height, const wavelet_tree_node
 }
 
 int RootToGray::Prepare(const float* image, int width, int height, const wavelet_tree_node& root,
-                        const transform_table& dtt, const SimdKernels* kernels) {
+                        const transform_table& dtt, const SimdKernels* kernels, int threads) {
   image_ = nullptr;
   if (int ret = check_filters(dtt)) return ret;
   if (kernels == nullptr || root.x != 0 || root.y != 0 || root.dx != width ||
@@ -371,7 +372,9 @@ int RootToGray::Prepare(const float* image, int width, int height, const wavelet
   }
   plans_.emplace(synthesis_plans(dtt));
   const std::size_t band_floats = static_cast<std::size_t>(kBand) * static_cast<std::size_t>(width);
-  if (!plans_->Allocate(width > height ? width : height, band_floats)) return no_memory();
+  if (!plans_->Allocate(width > height ? width : height, band_floats, threads)) {
+    return no_memory();
+  }
   // Both plans are needed at once, so both must be kept ones; else the plain root pass runs.
   if (plans_->For(height, root.ic != 0) == nullptr || plans_->For(width, root.ir != 0) == nullptr) {
     return kNotApplicable;
@@ -389,16 +392,26 @@ int RootToGray::Prepare(const float* image, int width, int height, const wavelet
 void RootToGray::Run(std::uint8_t* pixels, float m_shift, float r_scale) {
   if (image_ == nullptr) return;
   const std::ptrdiff_t w = width_;
-  float* band = plans_->extra();
-  for (int k0 = 0; k0 < height_; k0 += kBand) {
-    const int k1 = height_ - k0 < kBand ? height_ : k0 + kBand;
-    kernels_->apply_column_outputs(*columns_, image_, w, w, k0, k1, band, w);
-    kernels_->apply_rows(*rows_, band, band, w, k1 - k0, plans_->scratch());
-    for (int k = k0; k < k1; ++k) {
-      kernels_->to_gray8(band + (k - k0) * w, pixels + k * w, static_cast<std::size_t>(w),
-                         m_shift, r_scale);
+  // Bands only read the merged subbands and write their own pixel rows: pieces of whole bands
+  // run on the threads side by side, each in its own band memory.
+  const std::int64_t bands = (height_ + kBand - 1) / kBand;
+  const int threads = plans_->threads();
+  const int pieces = pieces_for(threads, static_cast<std::int64_t>(height_) * w, kMinPieceSamples);
+  run_pieces(threads, pieces, [&](int piece) {
+    std::int64_t first = 0, last = 0;
+    piece_range(bands, pieces, piece, 1, &first, &last);
+    float* band = plans_->extra(piece);
+    for (std::int64_t b = first; b < last; ++b) {
+      const int k0 = static_cast<int>(b * kBand);
+      const int k1 = height_ - k0 < kBand ? height_ : k0 + kBand;
+      kernels_->apply_column_outputs(*columns_, image_, w, w, k0, k1, band, w);
+      kernels_->apply_rows(*rows_, band, band, w, k1 - k0, plans_->scratch(piece));
+      for (int k = k0; k < k1; ++k) {
+        kernels_->to_gray8(band + (k - k0) * w, pixels + k * w, static_cast<std::size_t>(w),
+                           m_shift, r_scale);
+      }
     }
-  }
+  });
 }
 
 }  // namespace ridgeview::codec

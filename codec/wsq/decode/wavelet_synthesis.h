@@ -22,10 +22,11 @@ namespace ridgeview::codec {
 // through synthesis_pass, the plain path the fast kernels are checked against (same
 // results). Returns 0, WSQ_LOPASS_UNDEFINED or WSQ_HIPASS_UNDEFINED when a filter is not
 // defined, or WSQ_RECONSTRUCT_ALLOC when the fast path's plan storage cannot be allocated
-// (the image is then untouched).
+// (the image is then untouched). `threads` splits the large passes over that many threads
+// (the same results for every count).
 int wsq_reconstruct(float* image, int width, int height, const wavelet_tree_node* w_tree,
                     int first_node, int last_node, const transform_table& dtt,
-                    const SimdKernels* kernels, float* work);
+                    const SimdKernels* kernels, float* work, int threads = 1);
 
 // The root node's synthesis (the node that covers the whole image) with its output turned
 // straight into gray pixels, a band of rows at a time, so that the finished image is never
@@ -42,7 +43,7 @@ class RootToGray {
   // WSQ_LOPASS_UNDEFINED / WSQ_HIPASS_UNDEFINED for undefined filters, or
   // WSQ_RECONSTRUCT_ALLOC when the memory cannot be had (with wsq_reconstruct's messages).
   int Prepare(const float* image, int width, int height, const wavelet_tree_node& root,
-              const transform_table& dtt, const SimdKernels* kernels);
+              const transform_table& dtt, const SimdKernels* kernels, int threads = 1);
   // Writes width x height pixels (row stride width); only after Prepare returned kReady.
   // `image` must still hold the merged subbands.
   void Run(std::uint8_t* pixels, float m_shift, float r_scale);

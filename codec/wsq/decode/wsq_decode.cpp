@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "codec/common/codes.h"
+#include "codec/common/parallel.h"
 #include "codec/common/report.h"
 #include "codec/wsq/byte_stream.h"
 #include "codec/wsq/decode/dequantize.h"
@@ -50,6 +51,7 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
   codec_clear_last_refusal();
   const SimdKernels& kernels =
       strategy.kernels != nullptr ? *strategy.kernels : BaselineSimdKernels();
+  const int threads = codec_thread_count(strategy.threads);
   DecodeState state;  // every decode starts with all tables undefined
   decoder_tables& tables = state.tables;
   ByteCursor cursor = data;
@@ -99,17 +101,17 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
   // the block goes before the pixels are allocated.
   float* work = reinterpret_cast<float*>(block.get());
   if (int ret = wsq_reconstruct(values.get(), w, h, state.w_tree, 1, W_TREELEN - 1, tables.dtt,
-                                strategy.kernels, work)) {
+                                strategy.kernels, work, threads)) {
     return ret;
   }
   RootToGray root;
   const int root_prepared =
-      root.Prepare(values.get(), w, h, state.w_tree[0], tables.dtt, strategy.kernels);
+      root.Prepare(values.get(), w, h, state.w_tree[0], tables.dtt, strategy.kernels, threads);
   if (root_prepared < 0) return root_prepared;
   const bool root_to_gray = root_prepared == RootToGray::kReady;
   if (!root_to_gray) {
     if (int ret = wsq_reconstruct(values.get(), w, h, state.w_tree, 0, 0, tables.dtt,
-                                  strategy.kernels, work)) {
+                                  strategy.kernels, work, threads)) {
       return ret;
     }
   }

@@ -22,6 +22,9 @@ void float_to_gray8(std::uint8_t* pixels, const float* values, int width, int he
 struct DecodeStrategy {
   const SimdKernels* kernels = &BestSimdKernels();  // null: plain synthesis loops
   bool table_huffman = true;                          // false: bit-by-bit Huffman decoding
+  // Threads the decode may use (codec_thread_count: 0 for every processor available); small
+  // images use one whatever this says.
+  int threads = 1;
 };
 
 // wsq_decode_mem with a chosen strategy: the same outputs, codes and ownership.

@@ -83,13 +83,14 @@ bool build_analysis_plan(PlanBuilder& builder, FilterPlan& plan, std::int64_t n,
 
 int wsq_decompose(float* fdata, std::size_t width, std::size_t height,
                   const wavelet_tree_node (&w_tree)[W_TREELEN], const float* hifilt,
-                  int hi_len, const float* lofilt, int lo_len, const SimdKernels* kernels) {
+                  int hi_len, const float* lofilt, int lo_len, const SimdKernels* kernels,
+                  int threads) {
   CodecPtr<float[]> scratch_image(
       static_cast<float*>(codec_malloc(width * height * sizeof(float))));
   TransformPlans plans(PlanKind::analysis, build_analysis_plan, lofilt, lo_len, hifilt, hi_len);
   const std::size_t longest = width > height ? width : height;
   if (!scratch_image ||
-      (kernels != nullptr && !plans.Allocate(static_cast<std::int64_t>(longest)))) {
+      (kernels != nullptr && !plans.Allocate(static_cast<std::int64_t>(longest), 0, threads))) {
     report(msg::WSQ_ENC_DECOMPOSE_ALLOC);
     return WSQ_ENC_DECOMPOSE_ALLOC;
   }
@@ -101,14 +102,14 @@ int wsq_decompose(float* fdata, std::size_t width, std::size_t height,
     // Rows of the node into the top-left corner of the scratch image, then its columns back.
     const FilterPlan* rows = t.dy > 0 ? plans.For(t.dx, t.ir != 0) : nullptr;
     if (rows != nullptr) {
-      kernels->apply_rows(*rows, base, fdata1, pitch, t.dy, plans.scratch());
+      plans.Rows(*kernels, *rows, base, fdata1, pitch, t.dy);
     } else {
       analysis_pass(fdata1, base, t.dy, t.dx, pitch, 1, hifilt, hi_len, lofilt, lo_len,
                     t.ir != 0);
     }
     const FilterPlan* columns = t.dx > 0 ? plans.For(t.dy, t.ic != 0) : nullptr;
     if (columns != nullptr) {
-      kernels->apply_columns(*columns, fdata1, base, pitch, t.dx, plans.scratch());
+      plans.Columns(*kernels, *columns, fdata1, base, pitch, t.dx);
     } else {
       analysis_pass(base, fdata1, t.dx, t.dy, 1, pitch, hifilt, hi_len, lofilt, lo_len,
                     t.ic != 0);

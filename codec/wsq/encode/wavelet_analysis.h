@@ -39,12 +39,13 @@ void analysis_pass(float* out, const float* in, std::int64_t line_count, std::in
 // Transforms fdata (width x height, row-major) in place, node 0 to 19 of w_tree: each node's
 // rows, then its columns. `kernels` picks the instruction set; null runs every pass through
 // analysis_pass, the plain path the fast kernels are checked against (same results).
-// Returns 0, or WSQ_ENC_DECOMPOSE_ALLOC when the scratch image or the fast path's plan
+// `threads` splits the large passes over that many threads (the same results for every
+// count). Returns 0, or WSQ_ENC_DECOMPOSE_ALLOC when the scratch image or the fast path's plan
 // storage cannot be allocated (fdata is then untouched).
 int wsq_decompose(float* fdata, std::size_t width, std::size_t height,
                   const wavelet_tree_node (&w_tree)[W_TREELEN], const float* hifilt,
                   int hi_len, const float* lofilt, int lo_len,
-                  const SimdKernels* kernels = &BestSimdKernels());
+                  const SimdKernels* kernels = &BestSimdKernels(), int threads = 1);
 
 // The plan of one analysis pass over lines of n samples: the sums analysis_pass forms,
 // output by output. False when the filters are longer than a plan holds or `builder` has too

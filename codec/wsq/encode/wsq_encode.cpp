@@ -5,6 +5,7 @@
 
 #include "codec/common/codec_memory.h"
 #include "codec/common/codes.h"
+#include "codec/common/parallel.h"
 #include "codec/common/report.h"
 #include "codec/nistcom/nistcom.h"
 #include "codec/wsq/encode/block_coding.h"
@@ -81,7 +82,8 @@ int transform_and_quantize(encode_context& ctx, const unsigned char* pixels,
   build_quantization_tree(ctx.q_tree, ctx.w_tree);
 
   int ret = wsq_decompose(fdata.get(), ctx.width, ctx.height, ctx.w_tree, wsq_hifilt,
-                          WSQ_HIFILT_LEN, wsq_lofilt, WSQ_LOFILT_LEN, strategy.kernels);
+                          WSQ_HIFILT_LEN, wsq_lofilt, WSQ_LOFILT_LEN, strategy.kernels,
+                          codec_thread_count(strategy.threads));
   if (ret != 0) return ret;
 
   subband_variances(ctx.params, ctx.q_tree, fdata.get(), ctx.width);

@@ -13,6 +13,9 @@ namespace ridgeview::codec {
 // plain choice to check the fast one bit for bit.
 struct EncodeStrategy {
   const SimdKernels* kernels = &BestSimdKernels();  // null: plain analysis loops
+  // Threads the encode may use (codec_thread_count: 0 for every processor available); small
+  // images use one whatever this says.
+  int threads = 1;
 };
 
 // wsq_encode_1 with a chosen strategy: the same outputs, codes and ownership.

@@ -2,6 +2,9 @@
 // a batch of images reuses mapped memory instead of mapping fresh pages for every file.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <thread>
@@ -109,6 +112,63 @@ TEST(CodecMemory, RefusalsSayWhyAnAllocationFailed) {
   std::thread([] { EXPECT_EQ(codec_malloc(std::numeric_limits<std::size_t>::max()), nullptr); }).join();
   EXPECT_EQ(codec_last_refusal(), AllocRefusal::None);
   EXPECT_EQ(codec_live_allocations(), 0);
+}
+
+}  // namespace
+}  // namespace ridgeview::codec
+
+namespace ridgeview::codec {
+namespace {
+
+// Blocks from a block source (what programs use for huge pages) behave like heap blocks:
+// zero-filled by calloc, contents kept across realloc in both directions, reused after free,
+// and given back to the source. The source is set once for this test program.
+std::atomic<int> g_source_blocks{0};
+void* counted_allocate(std::size_t bytes) {
+  ++g_source_blocks;
+  return std::calloc(1, bytes);
+}
+void counted_release(void* p, std::size_t) {
+  --g_source_blocks;
+  std::free(p);
+}
+
+TEST(CodecMemoryLargeBlocks, CallocReallocAndReuseKeepTheirPromises) {
+  static const CodecBlockSource source{counted_allocate, counted_release, std::size_t{1} << 20};
+  if (!codec_set_block_source(&source)) {
+    GTEST_SKIP() << "another block source was set first in this process";
+  }
+  codec_release_cached_memory();
+  const std::size_t big = std::size_t{3} << 20;
+  auto* p = static_cast<unsigned char*>(codec_calloc(big, 1));
+  ASSERT_NE(p, nullptr);
+  for (std::size_t i = 0; i < big; i += 4093) ASSERT_EQ(p[i], 0) << i;
+  ASSERT_EQ(p[big - 1], 0);
+  for (std::size_t i = 0; i < big; ++i) p[i] = static_cast<unsigned char>(i * 7);
+
+  p = static_cast<unsigned char*>(codec_realloc(p, big * 2));
+  ASSERT_NE(p, nullptr);
+  for (std::size_t i = 0; i < big; i += 997) ASSERT_EQ(p[i], static_cast<unsigned char>(i * 7));
+  p[big * 2 - 1] = 1;
+
+  p = static_cast<unsigned char*>(codec_realloc(p, 1000));
+  ASSERT_NE(p, nullptr);
+  for (std::size_t i = 0; i < 1000; ++i) ASSERT_EQ(p[i], static_cast<unsigned char>(i * 7));
+  codec_free(p);
+
+  // Freed and taken again from the thread's kept blocks: calloc still zero-fills.
+  auto* q = static_cast<unsigned char*>(codec_malloc(big));
+  ASSERT_NE(q, nullptr);
+  std::memset(q, 0xAB, big);
+  codec_free(q);
+  auto* r = static_cast<unsigned char*>(codec_calloc(big, 1));
+  ASSERT_NE(r, nullptr);
+  for (std::size_t i = 0; i < big; i += 4093) ASSERT_EQ(r[i], 0) << i;
+  codec_free(r);
+  EXPECT_GT(g_source_blocks.load(), 0) << "the freed block is kept for the next request";
+  codec_release_cached_memory();
+  EXPECT_EQ(codec_live_allocations(), 0);
+  EXPECT_EQ(g_source_blocks.load(), 0) << "every block went back to its source";
 }
 
 }  // namespace

@@ -152,5 +152,34 @@ TEST(WholeCodec, DamagedFilesFailOrDecodeAlikeOnEveryPath) {
   }
 }
 
+TEST(WholeCodec, EveryThreadCountGivesTheSameBytesAndPixels) {
+  // Large enough that the big passes are split (pieces of kMinPieceSamples), with sizes that
+  // do not divide evenly among the threads.
+  const int sizes[][2] = {{1024, 768}, {1111, 397}, {397, 1111}};
+  for (const auto& s : sizes) {
+    SCOPED_TRACE(std::to_string(s[0]) + "x" + std::to_string(s[1]));
+    const Bytes pixels = make_image(0, s[0], s[1], 7);
+    EncodeStrategy one;
+    one.threads = 1;
+    const Encoded want = encode(one, pixels, s[0], s[1], 0.75f);
+    ASSERT_EQ(want.ret, 0);
+    DecodeStrategy single;
+    single.threads = 1;
+    const Decoded decoded = decode(single, want.bytes);
+    ASSERT_EQ(decoded.ret, 0);
+    for (int threads : {2, 3, 4, 0}) {
+      SCOPED_TRACE("threads " + std::to_string(threads));
+      EncodeStrategy e;
+      e.threads = threads;
+      EXPECT_EQ(encode(e, pixels, s[0], s[1], 0.75f).bytes, want.bytes);
+      DecodeStrategy d;
+      d.threads = threads;
+      const Decoded got = decode(d, want.bytes);
+      ASSERT_EQ(got.ret, 0);
+      EXPECT_EQ(got.pixels, decoded.pixels);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace ridgeview::codec

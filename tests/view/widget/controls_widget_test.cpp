@@ -165,3 +165,36 @@ TEST(DisplayImage, StretchNeverReadsOutsideTheRows) {
 
 }  // namespace
 }  // namespace ridgeview::view
+
+namespace ridgeview::view {
+namespace {
+
+// Paints drawn into kept memory give the same pixels as fresh images, at pixel for pixel and
+// stretched, and the memory is reused (not reallocated) for areas that fit it.
+TEST(PaintBuffer, KeptMemoryGivesTheSamePixelsAndIsReused) {
+  std::unique_ptr<document::Image> gray = MakeGray(64, 48, Pattern);
+  DisplayImage display;
+  display.Reset(gray.get());
+  PaintBuffer buffer;
+  const QRect areas[] = {QRect(0, 0, 64, 48), QRect(3, 5, 20, 10), QRect(0, 0, 64, 48)};
+  const uchar* first = nullptr;
+  for (const QRect& area : areas) {
+    for (const Rect source : {Rect{0, 0, 64, 48}, Rect{0, 0, 128, 96}}) {
+      const QImage fresh = StretchArea(display.image(), source, Size{64, 48}, area);
+      const QImage kept = StretchArea(display.image(), source, Size{64, 48}, area, &buffer);
+      ASSERT_EQ(kept.size(), area.size());
+      for (int y = 0; y < area.height(); ++y) {
+        for (int x = 0; x < area.width(); ++x) ASSERT_EQ(kept.pixel(x, y), fresh.pixel(x, y));
+      }
+      if (first == nullptr) first = kept.constBits();
+      EXPECT_EQ(kept.constBits(), first) << "the kept memory is used again";
+    }
+  }
+  const QImage magnified = MagnifyArea(display.image(), 0.25, Point{0, 0}, QRect(0, 0, 8, 8), &buffer);
+  EXPECT_EQ(magnified.pixel(3, 3), qRgb(Pattern(0, 0), Pattern(0, 0), Pattern(0, 0)));
+  EXPECT_EQ(magnified.pixel(4, 4), qRgb(Pattern(1, 1), Pattern(1, 1), Pattern(1, 1)));
+  EXPECT_TRUE(buffer.Take(QSize(0, 5)).isNull());
+}
+
+}  // namespace
+}  // namespace ridgeview::view

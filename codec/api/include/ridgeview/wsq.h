@@ -25,8 +25,10 @@
  *     budget and a per-thread reuse of large blocks, and may run on many threads at once.
  *   - `threads` asks one call to use up to that many threads (0: as many as the process may
  *     use; 1: only the calling thread; a negative count is taken as 0). The result is the
- *     same bit for bit for every count. This version runs every call on the calling thread
- *     whatever the count.
+ *     same bit for bit for every count. Small images (below about half a million pixels) use
+ *     the calling thread alone whatever the count; larger ones are split over a pool of
+ *     threads the library starts the first time one is needed, and keeps.
+ *   - Large work arrays come from mappings advised for huge pages where the system has them.
  */
 #ifndef RIDGEVIEW_WSQ_H
 #define RIDGEVIEW_WSQ_H
