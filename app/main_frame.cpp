@@ -41,7 +41,8 @@ MainFrame::MainFrame(const FrameServices& services, const std::string& commandLi
   ui_.SetListener([this](const UiStateEntry& entry) { ApplyUiState(entry); });
 
   // The settings are read in the order the frame is built: Full, TitleBar, ScrollBars, then
-  // the start-up image's Image, Scroll and Zoom, and Smooth. The key closes when `reader` goes.
+  // the start-up image's Image, Scroll and Zoom, then Folder and Smooth. The key closes when
+  // `reader` goes.
   settings::SettingsReader reader(*services_.registry);
   if (reader.ReadFull()) {
     // Full screen is applied once the frame exists and the event loop runs.

@@ -8,7 +8,6 @@
 
 #include "dialogs/properties_pages.h"
 #include "dialogs/thumbnail.h"
-#include "document/scaled_copy.h"
 #include "view/core/view_readouts.h"
 
 namespace ridgeview::dialogs {
@@ -18,33 +17,18 @@ qreal RatioOf(const QWidget* owner) {
   return owner != nullptr ? owner->devicePixelRatioF() : qApp->devicePixelRatio();
 }
 
-QPixmap ImageThumbnail(const PropertiesSnapshot& snapshot, QSize frame, qreal ratio) {
-  if (snapshot.bitmap == nullptr) return {};
-  const std::optional<document::Image> thumbnail =
-      MakeThumbnail(*snapshot.bitmap, frame.width(), frame.height());
-  return thumbnail ? ToPixmap(*thumbnail, ratio) : QPixmap();
-}
-
-// The thumbnail fitted by the view's image size, with the visible part outlined in red.
-QPixmap ViewThumbnail(const PropertiesSnapshot& snapshot, QSize frame, qreal ratio) {
-  if (snapshot.bitmap == nullptr || !document::IsValidImage(*snapshot.bitmap)) return {};
+// The view's image thumbnail with the visible part outlined in red (the outline is fitted by the
+// view's image size, which is the bitmap's).
+QPixmap ViewThumbnail(const PropertiesSnapshot& snapshot, document::Image thumbnail, QSize frame,
+                      qreal ratio) {
   const view::Size image = snapshot.imageSize;
   const double fit = FitFactor(image.w, image.h, frame.width(), frame.height());
-  const document::ThumbnailSize size =
-      document::FitThumbnail(image.w, image.h, frame.width(), frame.height());
-  if (fit <= 0.0 || size.width <= 0 || size.height <= 0) return {};
-  // The same area-mean reduction as the view's, so the thumbnail shows no moiré either.
-  document::ScaleMethod method;
-  method.areaMean = true;
-  method.footprint = fit;
-  std::optional<document::Image> thumbnail = document::ScaledCopy(
-      *snapshot.bitmap, size.width, size.height, document::ScaleKind::kScreen, method);
-  if (!thumbnail) return {};
+  if (fit <= 0.0) return {};
   if (const std::optional<view::Rect> outline = view::VisibleOutline(
           snapshot.offset, snapshot.clientSize, snapshot.zoom, fit, image)) {
-    DrawOutline(*thumbnail, *outline, kOutlineRed);
+    DrawOutline(thumbnail, *outline, kOutlineRed);
   }
-  return ToPixmap(*thumbnail, ratio);
+  return ToPixmap(thumbnail, ratio);
 }
 
 }  // namespace
@@ -70,11 +54,19 @@ PropertiesSheet::PropertiesSheet(QWidget* owner, const PropertiesSnapshot& snaps
   if (snapshot.bitmap != nullptr && document::IsValidImage(*snapshot.bitmap)) {
     header = document::QueryHeader(*snapshot.bitmap);
   }
-  auto* image = new ImagePage(header, snapshot.wsqOrigin, ImageThumbnail(snapshot, frame, ratio));
+  // One reduction serves both pages: the Image page shows it as it is, the View page a copy
+  // with the visible part outlined.
+  std::optional<document::Image> thumbnail;
+  if (snapshot.bitmap != nullptr) {
+    thumbnail = MakeThumbnail(*snapshot.bitmap, frame.width(), frame.height());
+  }
+  auto* image = new ImagePage(header, snapshot.wsqOrigin,
+                              thumbnail ? ToPixmap(*thumbnail, ratio) : QPixmap());
   image->setObjectName(QStringLiteral("page203"));
   tabs_->addTab(image, QStringLiteral("Image"));
   auto* viewPage = new ViewPage(snapshot.zoom, snapshot.contentSize.w, snapshot.contentSize.h,
-                                ViewThumbnail(snapshot, frame, ratio));
+                                thumbnail ? ViewThumbnail(snapshot, *thumbnail, frame, ratio)
+                                          : QPixmap());
   viewPage->setObjectName(QStringLiteral("page208"));
   tabs_->addTab(viewPage, QStringLiteral("View"));
 

@@ -53,7 +53,7 @@ bool Document::SaveImage(const std::string& path, int filterIndex) {
       unsigned char* data = nullptr;
       std::size_t length = 0;
       ridgeview_wsq_error error;
-      // The library always writes depth 8 (kSaveDepth).
+      // The library always writes depth 8.
       const int ret = ridgeview_wsq_encode(gray->data(), width, height, kSaveBitRate, kSavePpi,
                                            "", 0, &data, &length, &error);
       // An encoder failure leaves the target untouched, and the user is told that nothing was

@@ -42,7 +42,6 @@ inline constexpr const char* kPastedName = "pasted";
 
 // Encoder settings of the WSQ save.
 inline constexpr float kSaveBitRate = 0.75f;
-inline constexpr int kSaveDepth = 8;
 inline constexpr int kSavePpi = 500;
 
 // The name shown for the file at `path`: the part after the last '/' (the whole path without
@@ -64,7 +63,7 @@ class Document {
   // BMP, JPEG, PNG, GIF; see image_file_type.h), and only when they match none by the
   // extension of the file name in any letter case, so "IMG_0001.JPG" is read as JPEG and a
   // WSQ file is read as WSQ whatever its name:
-  //   WSQ   the whole file is read and decoded by wsq_decode_mem, then made a 24-bit gray
+  //   WSQ   the whole file is read and decoded by the WSQ library (ridgeview_wsq_decode), then made a 24-bit gray
   //         image (GrayToImage); `wsqOrigin` is set when this succeeds;
   //   BMP   the bitmap file reader (LoadBmpFile), keeping the file's own depth;
   //   JPEG, PNG, GIF  the PictureLoader.

@@ -8,6 +8,7 @@
 #include <new>
 #include <string_view>
 
+#include "document/area_mean.h"
 #include "document/pixel_convert.h"
 
 namespace ridgeview::document {
@@ -186,23 +187,12 @@ std::optional<std::vector<std::uint8_t>> EncodePngFile(std::span<const std::uint
   }
 }
 
-bool IsGrayRgb24(std::span<const std::uint8_t> rows, std::int32_t width, std::int32_t height) {
-  if (width <= 0 || height <= 0) return false;
-  const std::uint64_t stride = Rgb24Stride(width);
-  const auto count = static_cast<std::uint64_t>(height);
-  if (rows.size() / stride < count) return false;
-  for (std::uint64_t y = 0; y < count; ++y) {
-    const std::uint8_t* p = rows.data() + y * stride;
-    for (std::int32_t x = 0; x < width; ++x, p += 3) {
-      if (p[0] != p[1] || p[1] != p[2]) return false;
-    }
-  }
-  return true;
-}
-
 std::optional<std::vector<std::uint8_t>> Rgb24ToPngFile(std::span<const std::uint8_t> rows,
                                                         std::int32_t width, std::int32_t height) {
-  if (!IsGrayRgb24(rows, width, height)) {
+  const bool whole = width > 0 && height > 0 &&
+                     rows.size() / Rgb24Stride(width) >= static_cast<std::uint64_t>(height);
+  if (!whole || !IsGray(Bgr24Rows{rows.data(), width, height,
+                                  static_cast<std::size_t>(Rgb24Stride(width))})) {
     return EncodePngFile(rows, width, height, Rgb24Stride(width), PngColour::kRgb24);
   }
   // Equal channels: their mean is the value itself.

@@ -32,10 +32,6 @@ std::optional<std::vector<std::uint8_t>> EncodePngFile(std::span<const std::uint
                                                        std::int32_t width, std::int32_t height,
                                                        std::uint64_t stride, PngColour colour);
 
-// Whether every pixel of 24-bit top-down rows (stride Rgb24Stride(width)) has equal blue,
-// green and red. False when `rows` is too short for width x height pixels.
-bool IsGrayRgb24(std::span<const std::uint8_t> rows, std::int32_t width, std::int32_t height);
-
 // The PNG file of 24-bit top-down rows (blue, green, red, stride Rgb24Stride(width)): 8-bit
 // gray when every pixel is gray (so a WSQ image keeps its exact gray values), 24-bit colour
 // otherwise. None when the rows are too short or memory is short.

@@ -26,7 +26,9 @@ TEST(FrameZoom, CtrlKeysStepThroughTheLadderInAWindowAndInFullScreen) {
   ASSERT_EQ(f.view()->zoom(), 1.0);
   for (const bool full : {false, true}) {
     SCOPED_TRACE(full ? "full screen" : "window");
-    if (full) ASSERT_TRUE(f.OnCommand(cmd::kFullScreen));
+    if (full) {
+      ASSERT_TRUE(f.OnCommand(cmd::kFullScreen));
+    }
     testing::PressKey(f, Qt::Key_Plus, Qt::ControlModifier);
     EXPECT_EQ(f.view()->zoom(), 0.5);
     testing::PressKey(f, Qt::Key_Equal, Qt::ControlModifier);  // "+" without Shift

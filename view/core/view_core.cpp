@@ -300,7 +300,6 @@ ViewUpdate ViewCore::KeyDown(TrackbarKey key) {
       return {};
   }
   const std::int32_t taken = track.SetPosition(SaturateToInt32(target));
-  if (taken == position && ZoomFromTrackbarPosition(taken) == s_.zoom) return {};
   if (taken == position && !(position == kUnitZoomPosition && s_.zoom > 1.0 &&
                              (code == TrackbarCode::LineUp || code == TrackbarCode::PageUp))) {
     return {};  // at the end it moves toward: nothing, as on a plain trackbar

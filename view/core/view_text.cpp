@@ -7,18 +7,10 @@
 
 namespace ridgeview::view {
 
-std::string FormatZoom(double zoom) {
-  // to_chars rounds exactly like printf and never consults the locale. 330 characters hold
-  // the longest fixed form of any double with two decimals.
-  char buffer[330];
-  const std::to_chars_result r =
-      std::to_chars(buffer, buffer + sizeof buffer, zoom, std::chars_format::fixed, 2);
-  if (r.ec != std::errc{}) return {};
-  return std::string(buffer, r.ptr);
-}
-
 namespace {
 
+// `value` with `decimals` decimals. to_chars rounds exactly like printf and never consults the
+// locale; 330 characters hold the longest fixed form of any double with two decimals.
 std::string Fixed(double value, int decimals) {
   char buffer[330];
   const std::to_chars_result r =
@@ -28,6 +20,8 @@ std::string Fixed(double value, int decimals) {
 }
 
 }  // namespace
+
+std::string FormatZoom(double zoom) { return Fixed(zoom, 2); }
 
 std::optional<Resolution> ResolutionFromPixelsPerMetre(std::int32_t x, std::int32_t y) {
   if (x <= 0 && y <= 0) return std::nullopt;

@@ -45,13 +45,17 @@ void DisplayImage::Reset(const document::Image* bitmap) {
     image_ = WrapRows(*rendered_);
     if (image_.isNull()) rendered_.reset();
   }
-  gray_ = !image_.isNull() && document::IsGray(RowsOf(image_));
+}
+
+bool DisplayImage::gray() const {
+  if (!gray_) gray_ = !image_.isNull() && document::IsGray(RowsOf(image_));
+  return *gray_;
 }
 
 void DisplayImage::Clear() {
   image_ = QImage();
   rendered_.reset();
-  gray_ = false;
+  gray_.reset();
 }
 
 document::Bgr24Rows RowsOf(const QImage& bgr888) {

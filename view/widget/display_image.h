@@ -39,13 +39,14 @@ class DisplayImage {
   bool wrapsBitmap() const { return !image_.isNull() && !rendered_; }
 
   // True when every pixel has blue = green = red (a WSQ print, a gray bitmap): the readout
-  // then says "gray" and reductions average one channel. Found once per Reset.
-  bool gray() const { return gray_; }
+  // then says "gray" and reductions average one channel. Found at the first question after a
+  // Reset (a scan of every pixel, kept out of the way to the first paint at zoom 1.00).
+  bool gray() const;
 
  private:
   std::optional<document::Image> rendered_;
   QImage image_;
-  bool gray_ = false;
+  mutable std::optional<bool> gray_;
 };
 
 // The rows of a Format_BGR888 image as the area-mean reducer reads them.
@@ -58,12 +59,6 @@ document::Bgr24Rows RowsOf(const QImage& bgr888);
 // empty, zoom is not above 1.00 or memory is short.
 QImage ReduceAreaMean(const QImage& source, double zoom, Size contentSize, bool gray);
 
-// Client pixels `area` of a magnified view (zoom below 1.00) whose client shows content from
-// `offset`: client pixel (dx, dy) shows source pixel (floor((offset.x + dx + 0.5) * zoom),
-// floor((offset.y + dy + 0.5) * zoom)), clamped to the source, so that at zoom 1/m every
-// source pixel is an m x m square of device pixels (nearest neighbour, no smoothing).
-// Format_RGB32, or a null image when `source` is null or not Format_BGR888, `area` is empty or
-// memory is short.
 // Memory for the pixels of one paint, kept between paints: a pan then writes into pages that
 // are already mapped instead of into a fresh image every time (on some machines first
 // touching fresh pages costs more than the drawing).
@@ -77,6 +72,12 @@ class PaintBuffer {
   QImage memory_;
 };
 
+// Client pixels `area` of a magnified view (zoom below 1.00) whose client shows content from
+// `offset`: client pixel (dx, dy) shows source pixel (floor((offset.x + dx + 0.5) * zoom),
+// floor((offset.y + dy + 0.5) * zoom)), clamped to the source, so that at zoom 1/m every
+// source pixel is an m x m square of device pixels (nearest neighbour, no smoothing).
+// Format_RGB32, or a null image when `source` is null or not Format_BGR888, `area` is empty or
+// memory is short.
 QImage MagnifyArea(const QImage& source, double zoom, Point offset, const QRect& area,
                    PaintBuffer* buffer = nullptr);
 

@@ -95,8 +95,7 @@ void ImageView::ZoomToOne() { Apply(core_.ZoomToOne()); }
 void ImageView::ZoomToFit() { Apply(core_.ZoomToFit()); }
 
 void ImageView::SetSmooth(bool smooth) {
-  Apply(core_.SetSmooth(smooth));
-  UpdateReadout(lastPointer_);  // a picked reduction may show another pixel under the pointer
+  Apply(core_.SetSmooth(smooth));  // repaints and updates the readout when it changes
 }
 
 void ImageView::ResetDisplay() {

@@ -74,6 +74,8 @@ class ImageView : public QWidget {
   // Smoothed (area-averaged) or picked reductions ("Exact pixels" is !smooth).
   void SetSmooth(bool smooth);
   bool smooth() const { return core_.State().smooth; }
+  // Whether the smoothed reduction of the whole content is held (only while it is shown).
+  bool holdsReduction() const { return !reduced_.isNull(); }
 
   // The title strip's middle field parts: the pixel readout (empty while the pointer is not
   // over the image) and the measurement (empty when none is shown).
@@ -170,7 +172,7 @@ class ImageView : public QWidget {
   std::unique_ptr<document::Image> bitmap_;
   DisplayImage display_;  // wraps bitmap_ or a rendering of it; cleared before bitmap_ goes
   QImage reduced_;        // the smoothed reduction of the whole content, made on demand
-  double reducedZoom_ = 0.0;
+  double reducedZoom_ = 0.0;  // the zoom reduced_ was made for (null: it could not be); 0: none
   std::optional<Resolution> resolution_;
 
   // Pixel readout and measuring.

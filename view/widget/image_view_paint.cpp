@@ -80,8 +80,15 @@ void ImageView::PaintClient(QPainter& painter, const QRect& exposedLogical) {
     uncovered -= r;
   }
 
+  // The smoothed reduction is kept only while it is what the view shows: at 1.00, magnified or
+  // with "Exact pixels" its memory (up to 4/3 of the image's) goes back at once.
+  const bool smoothReduction = s.zoom > 1.0 && s.smooth;
+  if (!smoothReduction && reducedZoom_ != 0.0) {
+    reduced_ = QImage();
+    reducedZoom_ = 0.0;
+  }
   bool contentPainted = false;
-  if (!display_.empty() && s.bitmapHeld && (s.zoom < 1.0 || (s.zoom > 1.0 && s.smooth))) {
+  if (!display_.empty() && s.bitmapHeld && (s.zoom < 1.0 || smoothReduction)) {
     // Client pixel d shows content pixel offset + d: the part of the content on the client.
     const QRect onClient(0, 0, std::max(0, s.contentSize.w - s.offset.x),
                          std::max(0, s.contentSize.h - s.offset.y));
@@ -120,12 +127,16 @@ bool ImageView::PaintContent(QPainter& painter, const QRect& area) {
     painter.drawImage(area.topLeft(), pixels);
     return true;
   }
-  if (reduced_.isNull() || reducedZoom_ != s.zoom || reduced_.width() != s.contentSize.w ||
-      reduced_.height() != s.contentSize.h) {
+  const bool current = reducedZoom_ == s.zoom &&
+                       (reduced_.isNull() || (reduced_.width() == s.contentSize.w &&
+                                              reduced_.height() == s.contentSize.h));
+  if (!current) {
+    reduced_ = QImage();  // the old reduction goes before the new one is made
     reduced_ = ReduceAreaMean(display_.image(), s.zoom, s.contentSize, display_.gray());
     reducedZoom_ = s.zoom;
-    if (reduced_.isNull()) return false;
   }
+  // A reduction that could not be made is not tried again at this zoom: the caller picks.
+  if (reduced_.isNull()) return false;
   // Panning is a copy out of the reduced content.
   painter.drawImage(area.topLeft(), reduced_, area.translated(s.offset.x, s.offset.y));
   return true;

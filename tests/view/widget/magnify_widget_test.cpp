@@ -129,6 +129,7 @@ TEST(SmoothReduction, ExactPixelsReturnsToThePicking) {
                                         SourcePixel(y, src.y, src.h, client.h));
                        }),
             0);
+  EXPECT_FALSE(rig.view.holdsReduction());
   rig.view.SetSmooth(true);
   EXPECT_EQ(Mismatches(rig.view, client.w, client.h,
                        [&](int x, int y) {
@@ -137,6 +138,23 @@ TEST(SmoothReduction, ExactPixelsReturnsToThePicking) {
                        },
                        1),
             0);
+  EXPECT_TRUE(rig.view.holdsReduction());
+  // Leaving the reductions (1.00, a magnification, "Exact pixels") gives its memory back at the
+  // next paint.
+  for (const double zoom : {1.0, 0.5}) {
+    rig.view.SetSmooth(true);
+    rig.view.SetZoom(2.0);
+    GrabDevice(rig.view);
+    ASSERT_TRUE(rig.view.holdsReduction());
+    rig.view.SetZoom(zoom);
+    GrabDevice(rig.view);
+    EXPECT_FALSE(rig.view.holdsReduction()) << zoom;
+  }
+  rig.view.SetZoom(2.0);
+  GrabDevice(rig.view);
+  rig.view.SetSmooth(false);
+  GrabDevice(rig.view);
+  EXPECT_FALSE(rig.view.holdsReduction());
 }
 
 TEST(CtrlWheel, ZoomsAboutThePointer) {
@@ -237,7 +255,9 @@ TEST(Measuring, ShiftDragDrawsAndMeasuresUntilTheNextClick) {
   const std::string measure = FormatMeasure(a, b, rig.view.resolution());
   EXPECT_EQ(rig.view.measureText(), measure);
   EXPECT_NE(rig.title.title().middle.find(measure), std::string::npos);
-  if (dpr == 1.0) EXPECT_EQ(measure, "length 40.0 px  4.00 mm");
+  if (dpr == 1.0) {
+    EXPECT_EQ(measure, "length 40.0 px  4.00 mm");
+  }
 
   // The line is drawn over the image (the flat gray 40 shows other colours along it).
   const QImage shot = GrabDevice(rig.view);
