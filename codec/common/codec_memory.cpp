@@ -59,10 +59,10 @@ BlockHeader* header_of(void* p) { return static_cast<BlockHeader*>(p) - 1; }
 // Where large blocks come from, when the program says (codec_set_block_source).
 std::atomic<const CodecBlockSource*> g_source{nullptr};
 
-void* raw_allocate(std::size_t bytes, bool zero) {
+void* raw_allocate(std::size_t bytes, bool zero, bool from_source = true) {
   if (bytes > std::numeric_limits<std::size_t>::max() - sizeof(BlockHeader)) return nullptr;
   const CodecBlockSource* source = g_source.load(std::memory_order_acquire);
-  if (source != nullptr && bytes >= source->min_bytes) {
+  if (from_source && source != nullptr && bytes >= source->min_bytes) {
     const std::size_t total = sizeof(BlockHeader) + bytes;
     if (auto* header = static_cast<BlockHeader*>(source->allocate(total))) {
       header->capacity = bytes;
@@ -174,6 +174,14 @@ void* codec_malloc(std::size_t bytes) {
   if (must_fail(bytes)) return nullptr;
   void* p = bytes >= kCacheMinBytes ? t_cache.take(bytes) : nullptr;
   if (p == nullptr) p = raw_allocate(bytes, false);
+  if (p == nullptr) return out_of_memory();
+  ++t_state.live;
+  return p;
+}
+
+void* codec_malloc_front(std::size_t bytes) {
+  if (must_fail(bytes)) return nullptr;
+  void* p = raw_allocate(bytes, false, false);
   if (p == nullptr) return out_of_memory();
   ++t_state.live;
   return p;

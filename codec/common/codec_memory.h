@@ -16,6 +16,12 @@ void* codec_calloc(std::size_t count, std::size_t size);
 void* codec_realloc(void* p, std::size_t bytes);
 void codec_free(void* p);
 
+// codec_malloc for a buffer written from the front whose final length is unknown beforehand
+// (an output sized for the worst case): it always comes from the heap, never from kept blocks
+// or the block source, whose huge pages are backed in whole as soon as one byte of them is
+// written. Freed with codec_free.
+void* codec_malloc_front(std::size_t bytes);
+
 // Large blocks freed on a thread (128 KiB or more) are kept for that thread's next requests, up
 // to a quarter of the memory budget and 512 MiB; this gives them back to the system now.
 // Kept blocks are freed when their thread ends.

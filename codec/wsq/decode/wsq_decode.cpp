@@ -19,7 +19,8 @@ namespace ridgeview::codec {
 namespace {
 
 // Largest number of bytes per pixel the decode holds at once: the values and the block that
-// holds the coefficients and then the reconstruction's work array (4 + 4).
+// holds the coefficients and then the reconstruction's work array, which grows to the image's
+// size when the root cannot merge straight into gray pixels (4 + 4).
 constexpr std::uint64_t kPeakBytesPerPixel = 8;
 
 // Per-call decoder state: tables, trees and the arrays of the current step.
@@ -28,6 +29,19 @@ struct DecodeState {
   wavelet_tree_node w_tree[W_TREELEN];
   quantization_tree_entry q_tree[Q_TREELEN];
 };
+
+// Floats of the work array that merging nodes first..last needs: each node's columns and rows
+// are written to it with the image's row stride.
+std::size_t work_floats(const wavelet_tree_node* w_tree, int first, int last, int width) {
+  std::size_t most = 0;
+  for (int n = first; n <= last; ++n) {
+    const wavelet_tree_node& t = w_tree[n];
+    if (t.dx <= 0 || t.dy <= 0) continue;
+    most = std::max(most, static_cast<std::size_t>(t.dy - 1) * static_cast<std::size_t>(width) +
+                              static_cast<std::size_t>(t.dx));
+  }
+  return most;
+}
 
 }  // namespace
 
@@ -73,13 +87,15 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
     report(msg::WSQ_COEFFICIENTS_ALLOC);
     return WSQ_COEFFICIENTS_ALLOC;
   }
-  // One block holds the coefficients first and the reconstruction's work array afterwards:
-  // it has the size of the work array, the same as the values array, so that the blocks of
-  // one decode serve the next one (see codec_memory.h). One spare coefficient: a single value
-  // may be appended when the count equals the limit.
+  // One block holds the coefficients first and the reconstruction's work array afterwards,
+  // sized for whichever is larger (about two bytes per pixel each): every node but the root
+  // merges in place through it, and the root merges straight into the gray pixels when the
+  // fast kernels can. One spare coefficient: a single value may be appended when the count
+  // equals the limit. The block's pages are all written, so none of it is backed for nothing.
   const std::size_t capacity = static_cast<std::size_t>(count) + 1;
-  const std::size_t block_bytes = std::max(static_cast<std::size_t>(count) * sizeof(float),
-                                           capacity * sizeof(std::int16_t));
+  const std::size_t block_bytes =
+      std::max(work_floats(state.w_tree, 1, W_TREELEN - 1, w) * sizeof(float),
+               capacity * sizeof(std::int16_t));
   CodecPtr<unsigned char[]> block(static_cast<unsigned char*>(codec_malloc(block_bytes)));
   if (!block) {
     report(msg::WSQ_COEFFICIENTS_ALLOC);
@@ -96,9 +112,6 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
   if (int ret = unquantize(values, tables.dqt, state.q_tree, qdata, w, h, kernels)) {
     return ret;
   }
-  // Every node but the root merges in place with the block as work array; the root merges
-  // straight into the gray pixels when the fast kernels can, which needs no work array, so
-  // the block goes before the pixels are allocated.
   float* work = reinterpret_cast<float*>(block.get());
   if (int ret = wsq_reconstruct(values.get(), w, h, state.w_tree, 1, W_TREELEN - 1, tables.dtt,
                                 strategy.kernels, work, threads)) {
@@ -110,8 +123,20 @@ int wsq_decode_mem_with(const DecodeStrategy& strategy, CodecBytes& pixels, int*
   if (root_prepared < 0) return root_prepared;
   const bool root_to_gray = root_prepared == RootToGray::kReady;
   if (!root_to_gray) {
+    // The root merged as the other nodes needs a work array as large as the image.
+    const std::size_t root_bytes = work_floats(state.w_tree, 0, 0, w) * sizeof(float);
+    if (root_bytes > block_bytes) {
+      void* grown = codec_realloc(block.get(), root_bytes);
+      if (grown == nullptr) {
+        report(msg::WSQ_RECONSTRUCT_ALLOC);
+        return WSQ_RECONSTRUCT_ALLOC;
+      }
+      (void)block.release();
+      block.reset(static_cast<unsigned char*>(grown));
+    }
     if (int ret = wsq_reconstruct(values.get(), w, h, state.w_tree, 0, 0, tables.dtt,
-                                  strategy.kernels, work, threads)) {
+                                  strategy.kernels, reinterpret_cast<float*>(block.get()),
+                                  threads)) {
       return ret;
     }
   }

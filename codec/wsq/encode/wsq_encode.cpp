@@ -124,7 +124,7 @@ int write_block(const std::int16_t* coefficients, std::size_t count, std::uint8_
 
 // Block 1 with table 0; blocks 2 and 3 with table 1, built from both.
 int write_blocks(encode_context& ctx, wsq_output& out) {
-  CodecBytes huff_buf(static_cast<unsigned char*>(codec_malloc(ctx.num_pix)));
+  CodecBytes huff_buf(static_cast<unsigned char*>(codec_malloc_front(ctx.num_pix)));
   if (!huff_buf) {
     report(msg::WSQ_ENC_HUFF_BUF_ALLOC);
     return WSQ_ENC_HUFF_BUF_ALLOC;
@@ -200,7 +200,7 @@ int wsq_encode_1_with(const EncodeStrategy& strategy, CodecBytes& wsq_data,
     return WSQ_ENC_BLOCK_SIZES;
   }
 
-  CodecBytes data(static_cast<unsigned char*>(codec_malloc(ctx.num_pix)));
+  CodecBytes data(static_cast<unsigned char*>(codec_malloc_front(ctx.num_pix)));
   if (!data) {
     report(msg::WSQ_ENC_DATA_ALLOC);
     return WSQ_ENC_DATA_ALLOC;

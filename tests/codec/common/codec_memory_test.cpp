@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -164,8 +165,23 @@ TEST(CodecMemoryLargeBlocks, CallocReallocAndReuseKeepTheirPromises) {
   auto* r = static_cast<unsigned char*>(codec_calloc(big, 1));
   ASSERT_NE(r, nullptr);
   for (std::size_t i = 0; i < big; i += 4093) ASSERT_EQ(r[i], 0) << i;
+  const auto kept = reinterpret_cast<std::uintptr_t>(r);
   codec_free(r);
   EXPECT_GT(g_source_blocks.load(), 0) << "the freed block is kept for the next request";
+
+  // An output buffer filled from the front comes from the heap, even when a kept block of
+  // the source would fit it, and fails like any allocation.
+  const int before = g_source_blocks.load();
+  auto* out = static_cast<unsigned char*>(codec_malloc_front(big));
+  ASSERT_NE(out, nullptr);
+  EXPECT_EQ(g_source_blocks.load(), before);
+  EXPECT_NE(reinterpret_cast<std::uintptr_t>(out), kept);
+  out[0] = 1;
+  out[big - 1] = 2;
+  codec_free(out);
+  codec_fail_nth_alloc(0);
+  EXPECT_EQ(codec_malloc_front(big), nullptr);
+  EXPECT_EQ(codec_last_refusal(), AllocRefusal::Injected);
   codec_release_cached_memory();
   EXPECT_EQ(codec_live_allocations(), 0);
   EXPECT_EQ(g_source_blocks.load(), 0) << "every block went back to its source";

@@ -206,6 +206,31 @@ TEST(DecodeDriver, EveryAllocationFailureIsReportedAndReleased) {
                        "WSQ_RECONSTRUCT_ALLOC", "WSQ_PIXELS_ALLOC"}));
 }
 
+// Without the fast kernels the root merges through a work array as large as the image, so
+// the decode grows its smaller block for it: the pixels are the same, and a failure to grow
+// is a reconstruction allocation failure that leaves nothing allocated.
+TEST(DecodeDriver, PlainRootGrowsTheWorkArrayOrReportsIt) {
+  const DecodeStrategy plain{nullptr, true};
+  codec_reset_alloc_counters();
+  Decoded d = codec_test::decode_file(print_file(), &plain);
+  ASSERT_EQ(d.ret, 0) << d.err;
+  EXPECT_EQ(d.pixels, print_pixels().pixels);
+  const std::uint64_t allocations = codec_alloc_calls();
+  bool grow_failed = false;
+  for (std::uint64_t n = 0; n < allocations; ++n) {
+    codec_reset_alloc_counters();
+    codec_fail_nth_alloc(static_cast<std::int64_t>(n));
+    Decoded f = codec_test::decode_file(print_file(), &plain);
+    SCOPED_TRACE(n);
+    EXPECT_LT(f.ret, 0);
+    EXPECT_EQ(codec_live_allocations(), 0);
+    // Plain merging takes no other memory, so this code is the growth's.
+    if (f.ret == WSQ_RECONSTRUCT_ALLOC) grow_failed = true;
+  }
+  codec_reset_alloc_counters();
+  EXPECT_TRUE(grow_failed);
+}
+
 TEST(DecodeDriver, ConcurrentDecodesAreIndependent) {
   const Bytes photo = testing_files::read_file(testing_files::vector_path("photo_384x288.wsq"));
   const testing_files::Gray photo_pixels =
