@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/main_frame.h"
+#include "document/wsq_load.h"
 #include "platform/qt/instance/handover_server.h"
 #include "platform/qt/instance/single_instance.h"
 #include "platform/qt/instance/window_activation.h"
@@ -35,6 +36,10 @@ int RunApp(const QString& commandLine) {
   // The frame ends the program itself (exit code 1 once it closed); the last window closing
   // must not end it first with 0, and dialogs closing must not end it at all.
   QApplication::setQuitOnLastWindowClosed(false);
+
+  // The file of the command line is read and decoded meanwhile the settings and the window
+  // are made; the frame's load then takes the result.
+  const document::WsqPreload preload(commandLine.toStdString());
 
   const std::unique_ptr<platform::SqliteRegistry> registry = platform::OpenUserRegistry();
   platform::QtMessageService messages;

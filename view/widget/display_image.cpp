@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "base/large_pages.h"
 #include "document/pixel_convert.h"
 #include "view/core/paint_geometry.h"
 
@@ -140,16 +141,33 @@ QImage PickArea(const QImage& source, const QRect& area, ColumnOf columnOf, RowO
 
 }  // namespace
 
+PaintBuffer::~PaintBuffer() {
+  if (memory_ != nullptr) base::LargePageAllocator<std::uint32_t>().deallocate(memory_, pixels_);
+}
+
 QImage PaintBuffer::Take(QSize size) {
   if (size.isEmpty()) return {};
-  if (memory_.width() < size.width() || memory_.height() < size.height()) {
-    memory_ = QImage(std::max(memory_.width(), size.width()),
-                     std::max(memory_.height(), size.height()), QImage::Format_RGB32);
-    if (memory_.isNull()) return {};
+  if (width_ < size.width() || height_ < size.height()) {
+    const int width = std::max(width_, size.width());
+    const int height = std::max(height_, size.height());
+    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    base::LargePageAllocator<std::uint32_t> allocator;
+    if (memory_ != nullptr) allocator.deallocate(memory_, pixels_);
+    memory_ = nullptr;
+    pixels_ = 0;
+    width_ = height_ = 0;
+    try {
+      memory_ = allocator.allocate(pixels);
+    } catch (const std::bad_alloc&) {
+      return {};
+    }
+    pixels_ = pixels;
+    width_ = width;
+    height_ = height;
   }
   // A view of the kept rows: no allocation, and writing to it does not detach the memory.
-  return QImage(memory_.bits(), size.width(), size.height(), memory_.bytesPerLine(),
-                QImage::Format_RGB32);
+  return QImage(reinterpret_cast<uchar*>(memory_), size.width(), size.height(),
+                static_cast<qsizetype>(width_) * 4, QImage::Format_RGB32);
 }
 
 QImage MagnifyArea(const QImage& source, double zoom, Point offset, const QRect& area,

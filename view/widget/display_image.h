@@ -9,6 +9,8 @@
 
 #include <QImage>
 #include <QRect>
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 
 #include "document/area_mean.h"
@@ -64,12 +66,21 @@ QImage ReduceAreaMean(const QImage& source, double zoom, Size contentSize, bool 
 // touching fresh pages costs more than the drawing).
 class PaintBuffer {
  public:
+  PaintBuffer() = default;
+  PaintBuffer(const PaintBuffer&) = delete;
+  PaintBuffer& operator=(const PaintBuffer&) = delete;
+  ~PaintBuffer();
+
   // A Format_RGB32 image of `size` over the kept memory (grown when too small); a null image
   // when memory is short. Valid until the next call.
   QImage Take(QSize size);
 
  private:
-  QImage memory_;
+  // A full view's pixels are megabytes: they come in huge pages where the system has them.
+  std::uint32_t* memory_ = nullptr;
+  std::size_t pixels_ = 0;  // allocated
+  int width_ = 0;           // the kept rows' width and count
+  int height_ = 0;
 };
 
 // Client pixels `area` of a magnified view (zoom below 1.00) whose client shows content from
