@@ -46,13 +46,16 @@ void* out_of_memory() {
   return nullptr;
 }
 
-// Every block carries its capacity in a 16-byte header in front of the caller's bytes, so that
+// Every block carries its capacity in a 32-byte header in front of the caller's bytes, so that
 // a freed block can be kept for reuse, and the length of its own mapping when it has one.
 struct alignas(16) BlockHeader {
   std::size_t capacity;
   std::size_t mapped;  // bytes of the block's own mapping (from the header on); 0 from malloc
+  // False for output buffers (codec_malloc_front): kept, they would crowd the work arrays
+  // out of the kept blocks, yet no work array may take them.
+  bool keep;
 };
-static_assert(sizeof(BlockHeader) == 16);
+static_assert(sizeof(BlockHeader) == 32);
 
 BlockHeader* header_of(void* p) { return static_cast<BlockHeader*>(p) - 1; }
 
@@ -67,6 +70,7 @@ void* raw_allocate(std::size_t bytes, bool zero, bool from_source = true) {
     if (auto* header = static_cast<BlockHeader*>(source->allocate(total))) {
       header->capacity = bytes;
       header->mapped = total;
+      header->keep = true;
       return header + 1;
     }
     // The source has none to give: the heap may still have room.
@@ -77,6 +81,7 @@ void* raw_allocate(std::size_t bytes, bool zero, bool from_source = true) {
   auto* header = static_cast<BlockHeader*>(block);
   header->capacity = bytes;
   header->mapped = 0;
+  header->keep = from_source;
   return header + 1;
 }
 
@@ -224,14 +229,14 @@ void* codec_realloc(void* p, std::size_t bytes) {
   if (block == nullptr) return out_of_memory();
   auto* header = static_cast<BlockHeader*>(block);
   header->capacity = bytes;
-  header->mapped = 0;
+  header->mapped = 0;  // `keep` moved with the block
   return header + 1;
 }
 
 void codec_free(void* p) {
   if (p == nullptr) return;
   --t_state.live;
-  if (header_of(p)->capacity >= kCacheMinBytes) {
+  if (header_of(p)->capacity >= kCacheMinBytes && header_of(p)->keep) {
     t_cache.keep(p);
   } else {
     raw_free(p);

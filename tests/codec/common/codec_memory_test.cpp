@@ -182,6 +182,12 @@ TEST(CodecMemoryLargeBlocks, CallocReallocAndReuseKeepTheirPromises) {
   codec_fail_nth_alloc(0);
   EXPECT_EQ(codec_malloc_front(big), nullptr);
   EXPECT_EQ(codec_last_refusal(), AllocRefusal::Injected);
+  // Freed output buffers are not kept: however many come and go, the kept work block stays
+  // for the next work array.
+  for (int i = 0; i < 12; ++i) codec_free(codec_malloc_front(big / 3));
+  auto* again = static_cast<unsigned char*>(codec_malloc(big));
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(again), kept);
+  codec_free(again);
   codec_release_cached_memory();
   EXPECT_EQ(codec_live_allocations(), 0);
   EXPECT_EQ(g_source_blocks.load(), 0) << "every block went back to its source";
