@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <new>
 #include <span>
+#include <system_error>
 #include <utility>
 #include <vector>
 
