@@ -243,7 +243,14 @@ void codec_free(void* p) {
   }
 }
 
+void codec_free_unkept(void* p) {
+  if (p == nullptr) return;
+  --t_state.live;
+  raw_free(p);
+}
+
 void codec_release_cached_memory() { t_cache.release(); }
+std::size_t codec_kept_bytes() { return t_cache.total; }
 
 bool codec_set_block_source(const CodecBlockSource* source) {
   // Once set it stays: blocks it handed out are given back to it whenever they are freed.

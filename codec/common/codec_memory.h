@@ -15,6 +15,8 @@ void* codec_malloc(std::size_t bytes);
 void* codec_calloc(std::size_t count, std::size_t size);
 void* codec_realloc(void* p, std::size_t bytes);
 void codec_free(void* p);
+// codec_free that gives the block back to the system instead of keeping it (see below).
+void codec_free_unkept(void* p);
 
 // codec_malloc for a buffer written from the front whose final length is unknown beforehand
 // (an output sized for the worst case): it always comes from the heap, never from kept blocks
@@ -26,6 +28,9 @@ void* codec_malloc_front(std::size_t bytes);
 // to a quarter of the memory budget and 512 MiB; this gives them back to the system now.
 // Kept blocks are freed when their thread ends.
 void codec_release_cached_memory();
+// Bytes of the blocks this thread keeps now. Above zero once the thread has coded before and
+// is likely to again (a batch), where keeping a freed block saves mapping fresh pages.
+std::size_t codec_kept_bytes();
 
 // Where blocks of at least `min_bytes` come from instead of the heap: `allocate` returns
 // zero-filled memory of at least that many bytes, aligned for any type, or null (the heap is

@@ -231,6 +231,41 @@ TEST(DecodeDriver, PlainRootGrowsTheWorkArrayOrReportsIt) {
   EXPECT_TRUE(grow_failed);
 }
 
+// The coefficient block is kept beside the pixels only on a thread that decodes repeatedly
+// (where the next decode reuses it); a thread's first decode gives it back before the pixels
+// are allocated, so a single-file decode does not hold both.
+TEST(DecodeDriver, FirstDecodeOfAThreadGivesItsBlockBackBeforeThePixels) {
+  struct Seen {
+    std::size_t pixel_bytes;
+    std::vector<std::size_t> kept;  // bytes kept when the pixels were allocated, per decode
+  };
+  const std::size_t count = 419 * 331;
+  Seen seen{count, {}};
+  std::vector<std::uint8_t> first_pixels, second_pixels;
+  std::thread fresh([&] {
+    codec_set_alloc_fail_hook(
+        [](std::uint64_t, std::size_t bytes, void* context) {
+          auto* s = static_cast<Seen*>(context);
+          if (bytes == s->pixel_bytes) s->kept.push_back(codec_kept_bytes());
+          return false;
+        },
+        &seen);
+    ASSERT_EQ(codec_kept_bytes(), 0u);
+    Decoded one = decode(print_file());
+    Decoded two = decode(print_file());
+    codec_set_alloc_fail_hook(nullptr, nullptr);
+    first_pixels = one.pixels;
+    second_pixels = two.pixels;
+  });
+  fresh.join();
+  ASSERT_EQ(seen.kept.size(), 2u);
+  // The block holds two bytes a pixel; nothing of that size was kept the first time.
+  EXPECT_LT(seen.kept[0], 2 * count);
+  EXPECT_GE(seen.kept[1], 2 * count);
+  EXPECT_EQ(first_pixels, print_pixels().pixels);
+  EXPECT_EQ(second_pixels, print_pixels().pixels);
+}
+
 TEST(DecodeDriver, ConcurrentDecodesAreIndependent) {
   const Bytes photo = testing_files::read_file(testing_files::vector_path("photo_384x288.wsq"));
   const testing_files::Gray photo_pixels =
